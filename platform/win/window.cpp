@@ -60,6 +60,11 @@ bool EnsureVideo()
         return false;
     }
     s.videoStarted = true;
+    // Every window is an OpenGL window. Loaded once here, the GL library
+    // stays for the life of the process instead of being loaded with each
+    // window and dropped with the last one.
+    if (SDL_GL_LoadLibrary(nullptr) != 0)
+        std::fprintf(stderr, "The OpenGL library could not be loaded: %s\n", SDL_GetError());
     return true;
 }
 

@@ -295,6 +295,19 @@ TEST_F(Shell, RealTimeLoopEndsWhenTheWindowCloses)
     EXPECT_FALSE(Alive(hwnd_));
 }
 
+TEST_F(Shell, ASecondCloseRequestFindsTheWindowGone)
+{
+    // Escape pressed twice before the loop comes round: the game's clean-up
+    // must not run twice.
+    SetEventHandler(EVENT_CLOSE, OnClose);
+    RequestClose(hwnd_);
+    RequestClose(hwnd_);
+    EXPECT_EQ(MainLoop(1), 0);
+    RequestClose(hwnd_);
+    EXPECT_FALSE(IsMessagePending());
+    EXPECT_EQ(heard, std::vector<std::string>{"close 0,0"});
+}
+
 TEST_F(Shell, BlockingLoopDispatchesUntilTheQuitMessage)
 {
     SetEventHandler(EVENT_KEYBOARD, OnKey);

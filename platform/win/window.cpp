@@ -45,6 +45,14 @@ Registry& State()
     return *registry;
 }
 
+// Ctrl-C in a terminal should end the program, not become an SDL quit event
+// that nothing reads. Set before any static constructor runs, since the
+// graphics layer may start SDL from one of them.
+__attribute__((constructor(101))) void KeepDefaultSignalHandlers()
+{
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+}
+
 } // namespace
 
 bool EnsureVideo()
@@ -52,8 +60,6 @@ bool EnsureVideo()
     Registry& s = State();
     if (s.videoStarted)
         return true;
-    // Ctrl-C in a terminal should end the program, not become a quit event.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
         std::fprintf(stderr, "SDL video could not start: %s\n", SDL_GetError());

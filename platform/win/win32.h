@@ -23,6 +23,7 @@ using LPCVOID = const void*;
 using LPDWORD = DWORD*;
 using LONGLONG = std::int64_t;
 using HRESULT = std::int32_t;
+using ATOM = WORD;
 
 #ifndef TRUE
 #define TRUE 1
@@ -126,7 +127,10 @@ constexpr UINT PM_REMOVE = 0x0001;
 
 // Window styles.
 constexpr DWORD WS_OVERLAPPED = 0x00000000;
-constexpr DWORD WS_CAPTION = 0x00C00000;
+constexpr DWORD WS_POPUP = 0x80000000;
+constexpr DWORD WS_BORDER = 0x00800000;
+constexpr DWORD WS_DLGFRAME = 0x00400000;
+constexpr DWORD WS_CAPTION = 0x00C00000; // WS_BORDER | WS_DLGFRAME
 constexpr DWORD WS_SYSMENU = 0x00080000;
 constexpr DWORD WS_THICKFRAME = 0x00040000;
 constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
@@ -138,6 +142,8 @@ constexpr DWORD WS_OVERLAPPEDWINDOW =
 constexpr UINT CS_VREDRAW = 0x0001;
 constexpr UINT CS_HREDRAW = 0x0002;
 constexpr UINT CS_OWNDC = 0x0020;
+
+constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
 
 constexpr int SM_CXSCREEN = 0;
 constexpr int SM_CYSCREEN = 1;
@@ -194,8 +200,41 @@ constexpr UINT VK_RIGHT = 0x27;
 constexpr UINT VK_DOWN = 0x28;
 constexpr UINT VK_INSERT = 0x2D;
 constexpr UINT VK_DELETE = 0x2E;
-constexpr UINT VK_F1 = 0x70;
+constexpr UINT VK_SNAPSHOT = 0x2C;
+constexpr UINT VK_LWIN = 0x5B;
+constexpr UINT VK_RWIN = 0x5C;
+constexpr UINT VK_APPS = 0x5D;
+constexpr UINT VK_NUMPAD0 = 0x60; // through VK_NUMPAD0 + 9
+constexpr UINT VK_MULTIPLY = 0x6A;
+constexpr UINT VK_ADD = 0x6B;
+constexpr UINT VK_SUBTRACT = 0x6D;
+constexpr UINT VK_DECIMAL = 0x6E;
+constexpr UINT VK_DIVIDE = 0x6F;
+constexpr UINT VK_F1 = 0x70; // through VK_F12, consecutive
+constexpr UINT VK_F2 = 0x71;
+constexpr UINT VK_F3 = 0x72;
+constexpr UINT VK_F4 = 0x73;
+constexpr UINT VK_F5 = 0x74;
+constexpr UINT VK_F6 = 0x75;
+constexpr UINT VK_F7 = 0x76;
+constexpr UINT VK_F8 = 0x77;
+constexpr UINT VK_F9 = 0x78;
+constexpr UINT VK_F10 = 0x79;
+constexpr UINT VK_F11 = 0x7A;
 constexpr UINT VK_F12 = 0x7B;
+constexpr UINT VK_NUMLOCK = 0x90;
+constexpr UINT VK_SCROLL = 0x91;
+constexpr UINT VK_OEM_1 = 0xBA;      // ;:
+constexpr UINT VK_OEM_PLUS = 0xBB;   // =+
+constexpr UINT VK_OEM_COMMA = 0xBC;  // ,<
+constexpr UINT VK_OEM_MINUS = 0xBD;  // -_
+constexpr UINT VK_OEM_PERIOD = 0xBE; // .>
+constexpr UINT VK_OEM_2 = 0xBF;      // /?
+constexpr UINT VK_OEM_3 = 0xC0;      // `~
+constexpr UINT VK_OEM_4 = 0xDB;      // [{
+constexpr UINT VK_OEM_5 = 0xDC;      // \|
+constexpr UINT VK_OEM_6 = 0xDD;      // ]}
+constexpr UINT VK_OEM_7 = 0xDE;      // '"
 
 // Packing helpers, as the window procedure reads its parameters.
 constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
@@ -205,3 +244,78 @@ constexpr LPARAM MAKELPARAM(int lo, int hi)
     return static_cast<LPARAM>((static_cast<DWORD>(lo) & 0xFFFF) | ((static_cast<DWORD>(hi) & 0xFFFF) << 16));
 }
 constexpr short GET_WHEEL_DELTA_WPARAM(WPARAM w) { return static_cast<short>(HIWORD(w)); }
+
+// Resource identifiers for the stock icon and cursor.
+inline const LPCSTR IDI_APPLICATION = reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(32512));
+inline const LPCSTR IDC_ARROW = reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(32512));
+
+constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
+constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
+
+struct OPENFILENAMEA
+{
+    DWORD lStructSize;
+    HWND hwndOwner;
+    HINSTANCE hInstance;
+    LPCSTR lpstrFilter;
+    LPSTR lpstrCustomFilter;
+    DWORD nMaxCustFilter;
+    DWORD nFilterIndex;
+    LPSTR lpstrFile;
+    DWORD nMaxFile;
+    LPSTR lpstrFileTitle;
+    DWORD nMaxFileTitle;
+    LPCSTR lpstrInitialDir;
+    LPCSTR lpstrTitle;
+    DWORD Flags;
+    WORD nFileOffset;
+    WORD nFileExtension;
+    LPCSTR lpstrDefExt;
+    LPARAM lCustData;
+    void* lpfnHook;
+    LPCSTR lpTemplateName;
+};
+
+// Windows and classes.
+ATOM RegisterClassExA(const WNDCLASSEXA* wc);
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+BOOL DestroyWindow(HWND hwnd);
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+BOOL GetWindowRect(HWND hwnd, RECT* rect);
+BOOL GetClientRect(HWND hwnd, RECT* rect);
+BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
+BOOL SetWindowTextA(HWND hwnd, LPCSTR text);
+int GetSystemMetrics(int index);
+HMODULE GetModuleHandleA(LPCSTR moduleName);
+HICON LoadIconA(HINSTANCE instance, LPCSTR name);
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+
+// Messages.
+BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg);
+BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
+BOOL TranslateMessage(const MSG* msg);
+LRESULT DispatchMessageA(const MSG* msg);
+LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+
+// Dialogs.
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+BOOL GetSaveFileNameA(OPENFILENAMEA* ofn);
+
+// Files.
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPVOID securityAttributes,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPVOID overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPVOID overlapped);
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveMethod);
+BOOL CloseHandle(HANDLE object);
+
+// Time.
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+
+// The application's entry point, called by the layer's main with the
+// command line after the program name.
+int WinMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR cmdLine, int showCmd);

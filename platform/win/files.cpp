@@ -72,8 +72,8 @@ int OpenFlags(DWORD access, DWORD disposition, bool& ok)
     case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
     default: ok = false; break;
     }
-    // Creating or truncating needs the right to write.
-    if ((flags & (O_CREAT | O_TRUNC)) && !write)
+    // Truncating an existing file asks for the right to write.
+    if (disposition == TRUNCATE_EXISTING && !write)
         ok = false;
     return flags;
 }

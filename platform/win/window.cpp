@@ -45,6 +45,14 @@ Registry& State()
     return *registry;
 }
 
+// Ctrl-C in a terminal should end the program, not become an SDL quit event
+// that nothing reads. Set before any static constructor runs, since the
+// graphics layer may start SDL from one of them.
+__attribute__((constructor(101))) void KeepDefaultSignalHandlers()
+{
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+}
+
 } // namespace
 
 bool EnsureVideo()
@@ -52,14 +60,17 @@ bool EnsureVideo()
     Registry& s = State();
     if (s.videoStarted)
         return true;
-    // Ctrl-C in a terminal should end the program, not become a quit event.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
         std::fprintf(stderr, "SDL video could not start: %s\n", SDL_GetError());
         return false;
     }
     s.videoStarted = true;
+    // Every window is an OpenGL window. Loaded once here, the GL library
+    // stays for the life of the process instead of being loaded with each
+    // window and dropped with the last one.
+    if (SDL_GL_LoadLibrary(nullptr) != 0)
+        std::fprintf(stderr, "The OpenGL library could not be loaded: %s\n", SDL_GetError());
     return true;
 }
 

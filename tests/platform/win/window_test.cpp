@@ -106,4 +106,134 @@ TEST(Time, CounterRunsInNanosecondsAndNeverGoesBack)
     EXPECT_FALSE(QueryPerformanceCounter(nullptr));
 }
 
+// The frame model: a 4-pixel border on each side of any framed window and a
+// 20-pixel caption above the client area of a captioned one.
+TEST(Frame, AdjustingARectangleAddsTheFrameOfTheStyle)
+{
+    struct Case
+    {
+        const char* style_name;
+        DWORD style;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {"overlapped window", WS_OVERLAPPEDWINDOW, {96, 176, 304, 304}},
+        {"caption only", WS_CAPTION, {96, 176, 304, 304}},
+        {"border", WS_BORDER, {96, 196, 304, 304}},
+        {"sizing frame", WS_THICKFRAME, {96, 196, 304, 304}},
+        {"pop-up", WS_POPUP, {100, 200, 300, 300}},
+        {"none", 0, {100, 200, 300, 300}},
+    };
+    for (const Case& c : cases)
+    {
+        RECT r{100, 200, 300, 300};
+        ASSERT_TRUE(AdjustWindowRectEx(&r, c.style, FALSE, 0));
+        EXPECT_EQ(r.left, c.expected.left) << c.style_name;
+        EXPECT_EQ(r.top, c.expected.top) << c.style_name;
+        EXPECT_EQ(r.right, c.expected.right) << c.style_name;
+        EXPECT_EQ(r.bottom, c.expected.bottom) << c.style_name;
+    }
+    EXPECT_FALSE(AdjustWindowRectEx(nullptr, WS_OVERLAPPEDWINDOW, FALSE, 0));
+}
+
+class Geometry : public ::testing::Test
+{
+protected:
+    void SetUp() override { RegisterOnce("GeometryTest"); }
+    void TearDown() override { DestroyWindow(hwnd_); }
+
+    void Create(DWORD style, int x, int y, int w, int h)
+    {
+        hwnd_ = CreateWindowExA(0, "GeometryTest", "", style, x, y, w, h, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(hwnd_, nullptr);
+    }
+
+    // The SDL window stands exactly where the frame model puts the client area.
+    void ExpectClientArea(int x, int y, int w, int h) const
+    {
+        int sx = 0, sy = 0, sw = 0, sh = 0;
+        SDL_GetWindowPosition(GetSDLWindow(hwnd_), &sx, &sy);
+        SDL_GetWindowSize(GetSDLWindow(hwnd_), &sw, &sh);
+        EXPECT_EQ(sx, x);
+        EXPECT_EQ(sy, y);
+        EXPECT_EQ(sw, w);
+        EXPECT_EQ(sh, h);
+        RECT client{};
+        ASSERT_TRUE(GetClientRect(hwnd_, &client));
+        EXPECT_EQ(client.right - client.left, w);
+        EXPECT_EQ(client.bottom - client.top, h);
+    }
+
+    void ExpectWindowRect(int left, int top, int right, int bottom) const
+    {
+        RECT r{};
+        ASSERT_TRUE(GetWindowRect(hwnd_, &r));
+        EXPECT_EQ(r.left, left);
+        EXPECT_EQ(r.top, top);
+        EXPECT_EQ(r.right, right);
+        EXPECT_EQ(r.bottom, bottom);
+    }
+
+    HWND hwnd_ = nullptr;
+};
+
+TEST_F(Geometry, ACreatedWindowKeepsItsRectangleAndItsClientAreaIsTheSdlWindow)
+{
+    Create(WS_OVERLAPPEDWINDOW, 100, 50, 328, 268);
+    ExpectWindowRect(100, 50, 428, 318);
+    ExpectClientArea(104, 74, 320, 240);
+}
+
+TEST_F(Geometry, MovingPlacesTheClientAreaInsideTheNewRectangle)
+{
+    Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 50);
+    ASSERT_TRUE(MoveWindow(hwnd_, 60, 40, 648, 508, TRUE));
+    ExpectWindowRect(60, 40, 708, 548);
+    ExpectClientArea(64, 64, 640, 480);
+}
+
+TEST_F(Geometry, APopUpHasNoFrame)
+{
+    Create(WS_POPUP, 10, 20, 300, 200);
+    ExpectClientArea(10, 20, 300, 200);
+}
+
+TEST_F(Geometry, ARectangleSmallerThanItsFrameKeepsAOnePixelClientArea)
+{
+    Create(WS_OVERLAPPEDWINDOW, 10, 10, 6, 20);
+    ExpectWindowRect(10, 10, 16, 30);
+    ExpectClientArea(14, 34, 1, 1);
+}
+
+TEST_F(Geometry, CallsOnAWindowThatIsGoneFail)
+{
+    Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+    DestroyWindow(hwnd_);
+    RECT r{};
+    EXPECT_FALSE(GetWindowRect(hwnd_, &r));
+    EXPECT_FALSE(GetClientRect(hwnd_, &r));
+    EXPECT_FALSE(MoveWindow(hwnd_, 0, 0, 10, 10, TRUE));
+    EXPECT_FALSE(SetWindowTextA(hwnd_, "x"));
+    hwnd_ = nullptr;
+}
+
+TEST_F(Geometry, TheTitleIsTheSdlWindowsTitle)
+{
+    Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+    ASSERT_TRUE(SetWindowTextA(hwnd_, "Position Evaluation: -100.000000"));
+    EXPECT_STREQ(SDL_GetWindowTitle(GetSDLWindow(hwnd_)), "Position Evaluation: -100.000000");
+}
+
+TEST(Screen, MetricsAreTheDesktopSize)
+{
+    const int w = GetSystemMetrics(SM_CXSCREEN);
+    const int h = GetSystemMetrics(SM_CYSCREEN);
+    SDL_DisplayMode mode;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &mode), 0) << SDL_GetError();
+    EXPECT_EQ(w, mode.w);
+    EXPECT_EQ(h, mode.h);
+    EXPECT_GT(w, 0);
+    EXPECT_EQ(GetSystemMetrics(12345), 0);
+}
+
 } // namespace

@@ -1,0 +1,228 @@
+// Files through the layer: reading, writing, seeking and the ways opening fails.
+
+#include "platform/win/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Files : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "go3d_files_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const char* name) const { return (dir_ / name).string(); }
+
+    void Put(const char* name, const std::string& content) const
+    {
+        std::ofstream(Path(name), std::ios::binary) << content;
+    }
+
+    std::string Get(const char* name) const
+    {
+        std::ifstream in(Path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    static HANDLE OpenForReading(const std::string& path)
+    {
+        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+
+    static HANDLE CreateForWriting(const std::string& path)
+    {
+        return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(Files, WrittenValuesReadBackOneCallEach)
+{
+    HANDLE out = CreateForWriting(Path("values.bin"));
+    ASSERT_NE(out, INVALID_HANDLE_VALUE);
+    const DWORD count = 3;
+    const float value = 1.5f;
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(out, "Name", 5, &written, nullptr));
+    EXPECT_EQ(written, 5u);
+    ASSERT_TRUE(WriteFile(out, &count, sizeof count, &written, nullptr));
+    EXPECT_EQ(written, 4u);
+    ASSERT_TRUE(WriteFile(out, &value, sizeof value, &written, nullptr));
+    EXPECT_TRUE(CloseHandle(out));
+    EXPECT_EQ(fs::file_size(Path("values.bin")), 13u);
+
+    HANDLE in = OpenForReading(Path("values.bin"));
+    ASSERT_NE(in, INVALID_HANDLE_VALUE);
+    char name[5];
+    DWORD readCount = 0;
+    float readValue = 0;
+    DWORD got = 0;
+    ASSERT_TRUE(ReadFile(in, name, 5, &got, nullptr));
+    EXPECT_EQ(got, 5u);
+    EXPECT_STREQ(name, "Name");
+    ASSERT_TRUE(ReadFile(in, &readCount, 4, &got, nullptr));
+    ASSERT_TRUE(ReadFile(in, &readValue, 4, &got, nullptr));
+    EXPECT_EQ(readCount, 3u);
+    EXPECT_EQ(readValue, 1.5f);
+
+    // At the end a read succeeds and delivers nothing.
+    ASSERT_TRUE(ReadFile(in, &readCount, 4, &got, nullptr));
+    EXPECT_EQ(got, 0u);
+    CloseHandle(in);
+}
+
+TEST_F(Files, AShortReadReportsWhatItGot)
+{
+    Put("short.bin", "abc");
+    HANDLE in = OpenForReading(Path("short.bin"));
+    ASSERT_NE(in, INVALID_HANDLE_VALUE);
+    char buffer[8] = {};
+    DWORD got = 99;
+    EXPECT_TRUE(ReadFile(in, buffer, 4, &got, nullptr));
+    EXPECT_EQ(got, 3u);
+    EXPECT_STREQ(buffer, "abc");
+    CloseHandle(in);
+}
+
+TEST_F(Files, CreateAlwaysReplacesAnExistingFile)
+{
+    Put("old.txt", "a much longer old content");
+    HANDLE out = CreateForWriting(Path("old.txt"));
+    ASSERT_NE(out, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(out, "new", 3, &written, nullptr);
+    CloseHandle(out);
+    EXPECT_EQ(Get("old.txt"), "new");
+}
+
+TEST_F(Files, SeekingFromEachOrigin)
+{
+    Put("ten.bin", "0123456789");
+    HANDLE f = OpenForReading(Path("ten.bin"));
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+
+    struct Case
+    {
+        LONG distance;
+        DWORD method;
+        DWORD position;
+        char next; // the byte read there; 0 for the end of the file
+    };
+    const Case cases[] = {
+        {0, FILE_END, 10, 0},     // the file's size, as the normals reader takes it
+        {0, FILE_BEGIN, 0, '0'},  //
+        {3, FILE_CURRENT, 4, '4'}, // after the read of '0', 1 + 3
+        {-2, FILE_END, 8, '8'},   //
+        {-4, FILE_CURRENT, 5, '5'},
+        {20, FILE_BEGIN, 20, 0},  // past the end is allowed; reading gives nothing
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(::testing::Message() << "distance " << c.distance << " method " << c.method);
+        EXPECT_EQ(SetFilePointer(f, c.distance, nullptr, c.method), c.position);
+        char byte = 0;
+        DWORD got = 0;
+        ASSERT_TRUE(ReadFile(f, &byte, 1, &got, nullptr));
+        EXPECT_EQ(got, c.next ? 1u : 0u);
+        EXPECT_EQ(byte, c.next);
+    }
+    CloseHandle(f);
+}
+
+TEST_F(Files, SeekingBeforeTheStartFailsAndKeepsThePosition)
+{
+    Put("ten.bin", "0123456789");
+    HANDLE f = OpenForReading(Path("ten.bin"));
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    ASSERT_EQ(SetFilePointer(f, 6, nullptr, FILE_BEGIN), 6u);
+    EXPECT_EQ(SetFilePointer(f, -7, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(SetFilePointer(f, 7, nullptr, 99), INVALID_SET_FILE_POINTER) << "no such origin";
+    EXPECT_EQ(SetFilePointer(f, 0, nullptr, FILE_CURRENT), 6u);
+
+    LONG high = 0;
+    EXPECT_EQ(SetFilePointer(f, 2, &high, FILE_BEGIN), 2u) << "with a high part of 0";
+    EXPECT_EQ(high, 0);
+    CloseHandle(f);
+}
+
+TEST_F(Files, OpeningFails)
+{
+    Put("exists.txt", "x");
+    fs::create_directory(Path("folder"));
+    struct Case
+    {
+        const char* what;
+        std::string path;
+        DWORD access;
+        DWORD disposition;
+    };
+    const Case cases[] = {
+        {"a missing file for reading", Path("missing.txt"), GENERIC_READ, OPEN_EXISTING},
+        {"a folder for reading", Path("folder"), GENERIC_READ, OPEN_EXISTING},
+        {"a folder for writing", Path("folder"), GENERIC_WRITE, CREATE_ALWAYS},
+        {"a file in a missing folder", Path("nowhere/new.txt"), GENERIC_WRITE, CREATE_ALWAYS},
+        {"an existing file as new", Path("exists.txt"), GENERIC_WRITE, CREATE_NEW},
+        {"an empty name", "", GENERIC_READ, OPEN_EXISTING},
+        {"an unknown disposition", Path("exists.txt"), GENERIC_READ, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CreateFileA(c.path.c_str(), c.access, FILE_SHARE_READ, nullptr, c.disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr),
+                  INVALID_HANDLE_VALUE)
+            << c.what;
+    EXPECT_EQ(CreateFileA(nullptr, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(fs::exists(Path("missing.txt"))) << "reading creates nothing";
+}
+
+TEST_F(Files, TwoReadersShareAFile)
+{
+    Put("shared.txt", "ab");
+    HANDLE first = OpenForReading(Path("shared.txt"));
+    HANDLE second = OpenForReading(Path("shared.txt"));
+    ASSERT_NE(first, INVALID_HANDLE_VALUE);
+    ASSERT_NE(second, INVALID_HANDLE_VALUE);
+    char a = 0, b = 0;
+    DWORD got = 0;
+    ReadFile(first, &a, 1, &got, nullptr);
+    ReadFile(second, &b, 1, &got, nullptr);
+    EXPECT_EQ(a, 'a');
+    EXPECT_EQ(b, 'a') << "each handle has its own position";
+    CloseHandle(first);
+    CloseHandle(second);
+}
+
+TEST_F(Files, HandlesRefuseWhatTheyWereNotOpenedForAndDieOnClose)
+{
+    Put("r.txt", "r");
+    HANDLE in = OpenForReading(Path("r.txt"));
+    ASSERT_NE(in, INVALID_HANDLE_VALUE);
+    DWORD done = 7;
+    EXPECT_FALSE(WriteFile(in, "x", 1, &done, nullptr));
+    EXPECT_EQ(done, 0u);
+    EXPECT_EQ(Get("r.txt"), "r");
+
+    EXPECT_TRUE(CloseHandle(in));
+    char c;
+    EXPECT_FALSE(ReadFile(in, &c, 1, &done, nullptr)) << "a closed handle";
+    EXPECT_FALSE(CloseHandle(in)) << "closed twice";
+    EXPECT_FALSE(ReadFile(INVALID_HANDLE_VALUE, &c, 1, &done, nullptr));
+    EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
+    EXPECT_EQ(SetFilePointer(INVALID_HANDLE_VALUE, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+}
+
+} // namespace

@@ -1,0 +1,278 @@
+#include "game/rules.h"
+
+#include "math/random.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <istream>
+#include <string>
+
+BoardPoint BoardPoints[BoardSize][BoardSize];
+PickSphere PickSpheres[BoardSize][BoardSize];
+std::vector<Vector3> CapturedPositions;
+bool PatternFromDataDir = true;
+
+void LinkBoard()
+{
+    for (auto& line : BoardPoints)
+        for (BoardPoint& point : line)
+            point = BoardPoint{};
+
+    for (int row = 0; row < BoardSize; ++row) {
+        for (int col = 0; col < BoardSize; ++col) {
+            BoardPoint& p = BoardPoints[row][col];
+            p.Neighbours[0] = col >= 1 ? &BoardPoints[row][col - 1] : nullptr;
+            p.Neighbours[1] = row < BoardSize - 1 ? &BoardPoints[row + 1][col] : nullptr;
+            p.Neighbours[2] = col < BoardSize - 1 ? &BoardPoints[row][col + 1] : nullptr;
+            p.Neighbours[3] = row >= 1 ? &BoardPoints[row - 1][col] : nullptr;
+            p.Sphere = &PickSpheres[row][col];
+        }
+    }
+}
+
+std::int32_t CountLiberties(BoardPoint* p)
+{
+    // Shared by the whole recursion and empty again once the outermost call
+    // returns. Empty points are never marked, which is what makes a liberty
+    // count once for each stone of the group that touches it.
+    static std::vector<BoardPoint*> visited;
+    static std::int32_t depth = 0;
+
+    if (depth == 0 && (p == nullptr || p->State == Stone_None))
+        return -1;
+    if (p == nullptr)
+        return 0;
+    if (p->State == Stone_None)
+        return 1;
+
+    ++depth;
+    if (std::find(visited.begin(), visited.end(), p) != visited.end()) {
+        --depth;
+        return 0;
+    }
+    visited.push_back(p);
+
+    std::int32_t sum = 0;
+    for (BoardPoint* n : p->Neighbours) {
+        if (n != nullptr && n->State != Stone_None && n->State != p->State)
+            continue;
+        sum += CountLiberties(n);
+    }
+
+    --depth;
+    if (depth == 0)
+        visited.clear();
+    return sum;
+}
+
+bool IsInAtari(BoardPoint* p)
+{
+    return CountLiberties(p) == 1;
+}
+
+void RemoveGroup(BoardPoint* p)
+{
+    if (p == nullptr || p->State == Stone_None)
+        return;
+    CapturedPositions.push_back(p->Sphere->Centre);
+    std::int32_t c = p->State;
+    p->State = Stone_None;
+    for (BoardPoint* n : p->Neighbours)
+        if (n != nullptr && n->State == c)
+            RemoveGroup(n);
+}
+
+bool IsIllegalMove(BoardPoint* p, std::int32_t colour)
+{
+    if (p->State != Stone_None)
+        return true;
+
+    p->State = colour;
+    if (CountLiberties(p) != 0) {
+        p->State = Stone_None;
+        return false;
+    }
+    // No liberty of its own: legal only if it takes the last one of a
+    // neighbouring group of the other colour. An empty neighbour counts -1.
+    for (BoardPoint* n : p->Neighbours) {
+        if (n != nullptr && CountLiberties(n) == 0 && n->State != p->State) {
+            p->State = Stone_None;
+            return false;
+        }
+    }
+    p->State = Stone_None;
+    return true;
+}
+
+std::int32_t StepsToEdge(std::int32_t dir, BoardPoint* p)
+{
+    if (dir < 0 || dir > 3)
+        return 0;
+    std::int32_t steps = 0;
+    for (BoardPoint* q = p; q != nullptr; q = q->Neighbours[dir])
+        ++steps;
+    return steps;
+}
+
+bool CaptureAround(std::int32_t row, std::int32_t col)
+{
+    if (row < 0 || row >= BoardSize || col < 0 || col >= BoardSize)
+        return false;
+
+    const std::int32_t mover = BoardPoints[row][col].State;
+    bool capturedNow = false;
+
+    auto capture = [&](BoardPoint* n) {
+        if (n->State == Stone_None || n->State == mover || CountLiberties(n) != 0)
+            return;
+        // The list shows what this move took, so the first capture replaces it.
+        if (!capturedNow)
+            CapturedPositions.clear();
+        RemoveGroup(n);
+        capturedNow = true;
+    };
+
+    if (row < BoardSize - 1)
+        capture(&BoardPoints[row + 1][col]);
+    if (col < BoardSize - 1)
+        capture(&BoardPoints[row][col + 1]);
+    if (row > 0)
+        capture(&BoardPoints[row - 1][col]);
+    if (col > 0)
+        capture(&BoardPoints[row][col - 1]);
+    return capturedNow;
+}
+
+float DistanceFromCentre(BoardPoint* p)
+{
+    std::int32_t r = StepsToEdge(1, p) - 10;
+    std::int32_t c = StepsToEdge(0, p) - 10;
+    std::int32_t s = r * r + c * c;
+    return std::sqrt(static_cast<float>(s));
+}
+
+float EvaluateMove(BoardPoint* p, std::int32_t colour)
+{
+    if (IsIllegalMove(p, colour))
+        return -100.0f;
+
+    float score = 1.0f;
+
+    std::int32_t freedoms[4];
+    for (int i = 0; i < 4; ++i)
+        freedoms[i] = CountLiberties(p->Neighbours[i]);
+
+    p->State = colour;
+
+    for (int i = 0; i < 4; ++i) {
+        BoardPoint* n = p->Neighbours[i];
+        if (n == nullptr)
+            continue;
+        const std::int32_t after = CountLiberties(n);
+        const bool own = n->State == colour;
+        if (!own && after == 0)
+            score += 50.0f; // capture
+        if (own)
+            score += 2.0f; // connection
+        if (own && after > freedoms[i])
+            score += 6.0f; // own group gains liberties
+        if (!own && after < freedoms[i])
+            score += 8.0f; // other group loses liberties
+        if (own && freedoms[i] == 1 && after >= 2)
+            score += 100.0f; // rescue from atari
+    }
+
+    // Prefer the middle, but not the very centre.
+    const float d = DistanceFromCentre(p);
+    const float a = d > 0.0f ? static_cast<float>(1.0 / (d / 8.0)) : 8.0f;
+    score = static_cast<float>(score - (a / 4.0 + static_cast<double>(d) * d / 100.0));
+
+    // The four points on the fourth lines from two edges.
+    const std::int32_t down = StepsToEdge(1, p);
+    const std::int32_t left = StepsToEdge(0, p);
+    if ((down == 4 || down == 16) && (left == 4 || left == 16))
+        score += 100.0f;
+
+    p->State = Stone_None;
+    return score;
+}
+
+bool ChooseMove(std::int32_t* row, std::int32_t* col, std::int32_t tries, float threshold)
+{
+    float best = threshold;
+    BoardPoint* chosen = nullptr;
+
+    auto consider = [&](std::int32_t r, std::int32_t c) {
+        BoardPoint* p = &BoardPoints[r][c];
+        const float s = EvaluateMove(p, Stone_White);
+        if (s > best) {
+            chosen = p;
+            best = s;
+            *row = r;
+            *col = c;
+        }
+    };
+
+    if (tries >= BoardSize * BoardSize) {
+        for (std::int32_t i = 0; i < BoardSize * BoardSize; ++i)
+            consider(i % BoardSize, i / BoardSize);
+    } else {
+        for (std::int32_t t = 0; t < tries; ++t) {
+            const std::int32_t r = Rand() % BoardSize;
+            const std::int32_t c = Rand() % BoardSize;
+            consider(r, c);
+        }
+    }
+
+    if (chosen == nullptr)
+        return false;
+    chosen->State = Stone_White;
+    return true;
+}
+
+namespace
+{
+// One line of a board picture: at most its first BoardSize characters, the rest
+// skipped up to the line feed. A carriage return just before the line feed is
+// dropped, so CR LF files read like LF files.
+void ReadPictureLine(std::istream& in, std::string& line)
+{
+    using Traits = std::istream::traits_type;
+    line.clear();
+    for (auto ch = in.get(); ch != Traits::eof() && ch != '\n'; ch = in.get()) {
+        if (ch == '\r' && in.peek() == '\n')
+            continue;
+        if (line.size() < static_cast<std::size_t>(BoardSize))
+            line.push_back(Traits::to_char_type(ch));
+    }
+}
+
+std::int32_t StoneFromPicture(char ch)
+{
+    if (ch == '.')
+        return Stone_None;
+    if (ch == 'b')
+        return Stone_Black;
+    return Stone_White;
+}
+}
+
+void LoadBoardPattern(bool fromDataDir)
+{
+    std::ifstream foofile(fromDataDir ? "data/foo.foo.foo.foo" : "foo.foo.foo.foo", std::ios::binary);
+    if (!foofile)
+        return;
+
+    // The first line is the top row. A line shorter than 19 characters, and
+    // the lines missing from a file shorter than 19 lines, read as empty
+    // points: the picture always replaces the whole board.
+    std::string foostr;
+    for (int k = 0; k < BoardSize; ++k) {
+        ReadPictureLine(foofile, foostr);
+        for (int c = 0; c < BoardSize; ++c) {
+            const char ch = static_cast<std::size_t>(c) < foostr.size() ? foostr[c] : '.';
+            BoardPoints[BoardSize - 1 - k][c].State = StoneFromPicture(ch);
+        }
+    }
+}

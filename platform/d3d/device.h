@@ -1,0 +1,175 @@
+#pragma once
+
+// The layer's IDirect3DDevice8 on an OpenGL compatibility context: it keeps
+// every state it is given, and at each draw brings the GL program, its
+// uniforms, the fixed GL states and the vertex bindings up to date with what
+// changed since the last draw.
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "platform/d3d/adapter.h"
+#include "platform/d3d/buffers.h"
+#include "platform/d3d/device_state.h"
+#include "platform/d3d/fvf.h"
+#include "platform/d3d/gl_context.h"
+#include "platform/d3d/program_cache.h"
+
+namespace go3d::d3d {
+
+class Device final : public IDirect3DDevice8
+{
+public:
+    static HRESULT Create(Adapter* adapter, D3DDEVTYPE type, HWND window, DWORD behavior,
+                          D3DPRESENT_PARAMETERS& parameters, IDirect3DDevice8** out);
+
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override;
+
+    HRESULT GetDirect3D(IDirect3D8** d3d) override;
+    HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
+    HRESULT GetDisplayMode(D3DDISPLAYMODE* mode) override;
+    HRESULT GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) override;
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const void* dirty) override;
+    HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) override;
+
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture8** texture) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer8** buffer) override;
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer8** buffer) override;
+    HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE samples,
+                               BOOL lockable, IDirect3DSurface8** surface) override;
+    HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE samples,
+                                      IDirect3DSurface8** surface) override;
+    HRESULT CreateImageSurface(UINT width, UINT height, D3DFORMAT format, IDirect3DSurface8** surface) override;
+    HRESULT UpdateTexture(IDirect3DBaseTexture8* source, IDirect3DBaseTexture8* destination) override;
+    HRESULT GetFrontBuffer(IDirect3DSurface8* destination) override;
+    HRESULT SetRenderTarget(IDirect3DSurface8* renderTarget, IDirect3DSurface8* depthStencil) override;
+    HRESULT GetRenderTarget(IDirect3DSurface8** renderTarget) override;
+    HRESULT GetDepthStencilSurface(IDirect3DSurface8** depthStencil) override;
+
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
+    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override;
+    HRESULT GetViewport(D3DVIEWPORT8* viewport) override;
+    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
+    HRESULT GetMaterial(D3DMATERIAL8* material) override;
+    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
+    HRESULT GetLight(DWORD index, D3DLIGHT8* light) override;
+    HRESULT LightEnable(DWORD index, BOOL enable) override;
+    HRESULT GetLightEnable(DWORD index, BOOL* enable) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+    HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) override;
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override;
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT startIndex,
+                                 UINT primitiveCount) override;
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) override;
+    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT numVertexIndices,
+                                   UINT primitiveCount, const void* indices, D3DFORMAT indexFormat,
+                                   const void* vertices, UINT stride) override;
+
+    HRESULT CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle,
+                               DWORD usage) override;
+    HRESULT SetVertexShader(DWORD handle) override;
+    HRESULT GetVertexShader(DWORD* handle) override;
+    HRESULT DeleteVertexShader(DWORD handle) override;
+    HRESULT SetVertexShaderConstant(DWORD reg, const void* data, DWORD count) override;
+    HRESULT GetVertexShaderConstant(DWORD reg, void* data, DWORD count) override;
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override;
+    HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer8** buffer, UINT* stride) override;
+    HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) override;
+    HRESULT GetIndices(IDirect3DIndexBuffer8** buffer, UINT* baseVertexIndex) override;
+    HRESULT SetPixelShader(DWORD handle) override;
+    HRESULT GetPixelShader(DWORD* handle) override;
+
+    // Inside the layer and for tests.
+    CallLog& Log() { return gl_->log; }
+    const DeviceState& State() const { return state_; }
+    std::size_t ProgramCount() const { return programs_.Size(); }
+    // The back buffer as A8R8G8B8 values, top row first.
+    HRESULT ReadBackBuffer(std::vector<std::uint32_t>& pixels, UINT& width, UINT& height);
+
+private:
+    Device(Adapter* adapter, std::shared_ptr<GlContext> gl, D3DDEVTYPE type, HWND window, DWORD behavior,
+           const D3DPRESENT_PARAMETERS& parameters);
+    ~Device() override;
+    HRESULT MakeTargets();
+    void ApplyFixedState();
+    void ApplyProgram(const VertexLayout& layout, D3DPRIMITIVETYPE type);
+    void SendUniforms();
+    void BindVertices(GLuint buffer, std::size_t offset, UINT stride, const VertexLayout& layout);
+    HRESULT CheckDrawable(D3DPRIMITIVETYPE type, const char*& why);
+    void Dirty(unsigned bits) { dirty_ |= bits; }
+
+    enum : unsigned
+    {
+        kDirtyFixed = 1,       // depth, stencil, blend, cull, masks, fill
+        kDirtyKey = 2,         // anything the program key reads
+        kDirtyViewport = 4,
+        kDirtyTransform = 8,   // world or view: world-view and light positions
+        kDirtyProjection = 16,
+        kDirtyMaterial = 32,
+        kDirtyLights = 64,
+        kDirtyGlobals = 128,   // ambient, texture factor, fog, point, alpha ref
+        kDirtyTexMatrix = 256,
+    };
+
+    std::atomic<ULONG> refs_{1};
+    Adapter* adapter_;
+    std::shared_ptr<GlContext> gl_;
+    D3DDEVTYPE type_;
+    HWND window_;
+    DWORD behavior_;
+    D3DPRESENT_PARAMETERS parameters_;
+    DeviceState state_;
+
+    // Targets.
+    GlFramebuffer fbo_, resolveFbo_;
+    GlRenderbuffer color_, depth_, resolveColor_;
+    bool hasDepth_ = false, hasStencil_ = false;
+
+    // Bound resources (each holds a reference).
+    IDirect3DBaseTexture8* textures_[kStages] = {};
+    VertexBuffer* stream_ = nullptr;
+    UINT streamStride_ = 0;
+    IndexBuffer* indices_ = nullptr;
+    UINT baseVertex_ = 0;
+    DWORD vertexShader_ = 0;
+    DWORD pixelShader_ = 0;
+    VertexLayout layout_;
+
+    // Draw-time state.
+    unsigned dirty_ = ~0u;
+    ProgramCache programs_;
+    Program* program_ = nullptr;
+    ProgramKey key_{};
+    D3DPRIMITIVETYPE keyType_ = 0;
+    bool keyPoints_ = false;
+    unsigned versions_[kGroupCount] = {1, 1, 1, 1, 1};
+    float worldView_[16] = {}, normalMatrix_[9] = {}, projection_[16] = {};
+    struct LightUniforms
+    {
+        float diffuse[8][4], specular[8][4], ambient[8][4], position[8][3], direction[8][3], attenuation[8][4],
+            spot[8][3];
+    } lightUniforms_{};
+    GlBuffer scratchVertices_, scratchIndices_;
+    GLuint boundArrayBuffer_ = 0;
+    std::size_t boundOffset_ = ~std::size_t{0};
+    UINT boundStride_ = 0;
+    DWORD boundFvf_ = 0;
+    unsigned enabledAttributes_ = 0;
+};
+
+}  // namespace go3d::d3d

@@ -83,7 +83,7 @@ TEST(EngineExceptions, AThrownExceptionReachesOnlyTheHandlerOfItsOwnClass)
             reached = "module";
         }
     }
-    catch (EngineInitException e)
+    catch (const EngineInitException& e)
     {
         reached = e.GetErrorString();
     }

@@ -15,6 +15,8 @@
 #include "platform/d3d/fvf.h"
 #include "platform/d3d/gl_context.h"
 #include "platform/d3d/program_cache.h"
+#include "platform/d3d/surface.h"
+#include "platform/d3d/texture.h"
 
 namespace go3d::d3d {
 
@@ -107,6 +109,9 @@ private:
     ~Device() override;
     HRESULT MakeTargets();
     void ApplyFixedState();
+    HRESULT AttachTargets(Surface* color, Surface* depth);
+    void BindTextures();
+    void ApplySampler(DWORD stage);
     void ApplyProgram(const VertexLayout& layout, D3DPRIMITIVETYPE type);
     void SendUniforms();
     void BindVertices(GLuint buffer, std::size_t offset, UINT stride, const VertexLayout& layout);
@@ -135,10 +140,24 @@ private:
     D3DPRESENT_PARAMETERS parameters_;
     DeviceState state_;
 
-    // Targets.
-    GlFramebuffer fbo_, resolveFbo_;
-    GlRenderbuffer color_, depth_, resolveColor_;
+    // Targets. The back buffer and its depth surface draw through fbo_,
+    // any other pair through targetFbo_. Texture targets are drawn upside
+    // down, so that their first row is the top of the picture as Direct3D
+    // samples it.
+    GlFramebuffer fbo_, resolveFbo_, targetFbo_;
+    GlRenderbuffer resolveColor_;
+    Surface* backBuffer_ = nullptr;  // the device's own references
+    Surface* autoDepth_ = nullptr;
+    Surface* target_ = nullptr;  // the current pair, one reference each
+    Surface* depthTarget_ = nullptr;
+    GLuint drawFbo_ = 0;
+    UINT targetWidth_ = 0, targetHeight_ = 0;
+    bool flipY_ = false;
     bool hasDepth_ = false, hasStencil_ = false;
+
+    // One sampler per stage, brought up to date when its stage states change.
+    GlSampler samplers_[kStages];
+    unsigned samplerDirty_ = ~0u;
 
     // Bound resources (each holds a reference).
     IDirect3DBaseTexture8* textures_[kStages] = {};

@@ -179,7 +179,8 @@ void Device::ApplyFixedState()
     {
         glEnable(GL_CULL_FACE);
         glCullFace(GL_BACK);
-        glFrontFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_CW : GL_CCW);
+        // A texture target is drawn upside down, which turns the winding.
+        glFrontFace((rs[D3DRS_CULLMODE] == D3DCULL_CCW) != flipY_ ? GL_CW : GL_CCW);
     }
     const DWORD mask = rs[D3DRS_COLORWRITEENABLE];
     glColorMask(mask & 1 ? GL_TRUE : GL_FALSE, mask & 2 ? GL_TRUE : GL_FALSE, mask & 4 ? GL_TRUE : GL_FALSE,
@@ -193,7 +194,9 @@ void Device::ApplyProgram(const VertexLayout& layout, D3DPRIMITIVETYPE type)
     const bool points = type == D3DPT_POINTLIST;
     if (!(dirty_ & kDirtyKey) && program_ && points == keyPoints_)
         return;
-    StageTextures textures;  // the texture code fills in the kinds of bound textures
+    StageTextures textures;
+    for (DWORD i = 0; i < kStages; ++i)
+        textures.kind[i] = textures_[i] ? 1 : 0;  // SetTexture lets only samplable textures in
     key_ = MakeProgramKey(state_, layout, type, textures);
     keyPoints_ = points;
     keyType_ = type;
@@ -217,6 +220,9 @@ void Device::SendUniforms()
             NormalMatrix(worldView_, normalMatrix_);
         }
         std::memcpy(projection_, &state_.projection, sizeof projection_);
+        if (flipY_)
+            for (int r = 0; r < 4; ++r)
+                projection_[r * 4 + 1] = -projection_[r * 4 + 1];
         ++versions_[kGroupTransform];
     }
     if (dirty_ & kDirtyMaterial)
@@ -266,8 +272,8 @@ void Device::SendUniforms()
         // Half a pixel right and down; a hair less downwards, so that an edge
         // through pixel centres includes the top row as Direct3D does (GL's
         // y-up window breaks vertical ties the other way).
-        glUniform2f(L.pixelOffset, 1.0f / static_cast<float>(state_.viewport.Width),
-                    -(1.0f - 1.0f / 64.0f) / static_cast<float>(state_.viewport.Height));
+        const float down = (1.0f - 1.0f / 64.0f) / static_cast<float>(state_.viewport.Height);
+        glUniform2f(L.pixelOffset, 1.0f / static_cast<float>(state_.viewport.Width), flipY_ ? down : -down);
         p.versions[kGroupTransform] = versions_[kGroupTransform];
     }
     if (p.key.lighting && p.versions[kGroupMaterial] != versions_[kGroupMaterial])
@@ -388,7 +394,7 @@ HRESULT Device::CheckDrawable(D3DPRIMITIVETYPE type, const char*& why)
     if (dirty_ & kDirtyViewport)
     {
         const auto& v = state_.viewport;
-        const auto y = static_cast<GLint>(parameters_.BackBufferHeight - v.Y - v.Height);
+        const auto y = static_cast<GLint>(flipY_ ? v.Y : targetHeight_ - v.Y - v.Height);
         glViewport(static_cast<GLint>(v.X), y, static_cast<GLsizei>(v.Width), static_cast<GLsizei>(v.Height));
         glScissor(static_cast<GLint>(v.X), y, static_cast<GLsizei>(v.Width), static_cast<GLsizei>(v.Height));
         glDepthRange(v.MinZ, v.MaxZ);
@@ -397,6 +403,7 @@ HRESULT Device::CheckDrawable(D3DPRIMITIVETYPE type, const char*& why)
     if (!program_)
         return why = "program", D3DERR_INVALIDCALL;
     SendUniforms();
+    BindTextures();
     dirty_ &= ~kDirtyViewport;
     return D3D_OK;
 }
@@ -553,7 +560,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     }
     // A clear covers the viewport, or the given rectangles inside it.
     const auto& v = state_.viewport;
-    const LONG H = static_cast<LONG>(parameters_.BackBufferHeight);
+    const LONG H = static_cast<LONG>(targetHeight_);
     auto clearRect = [&](LONG x1, LONG y1, LONG x2, LONG y2) {
         x1 = std::max<LONG>(x1, static_cast<LONG>(v.X));
         y1 = std::max<LONG>(y1, static_cast<LONG>(v.Y));
@@ -561,7 +568,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         y2 = std::min<LONG>(y2, static_cast<LONG>(v.Y + v.Height));
         if (x2 <= x1 || y2 <= y1)
             return;
-        glScissor(x1, H - y2, x2 - x1, y2 - y1);
+        glScissor(x1, flipY_ ? y1 : H - y2, x2 - x1, y2 - y1);
         glClear(bits);
     };
     if (count == 0)
@@ -594,7 +601,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(0, 0, w, h, 0, 0, ww, wh, GL_COLOR_BUFFER_BIT, (ww == w && wh == h) ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(gl_->window);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_.get());
+    glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     glEnable(GL_SCISSOR_TEST);
     Dirty(kDirtyViewport);
     return D3D_OK;

@@ -263,22 +263,68 @@ HRESULT Device::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* p)
     return D3D_OK;
 }
 
-// Vertex shaders come with the shader code; until then these are refused
-// rather than pretended.
-HRESULT Device::CreateVertexShader(const DWORD*, const DWORD*, DWORD* handle, DWORD)
+HRESULT Device::CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle, DWORD usage)
 {
-    if (handle)
-        *handle = 0;
-    return Refuse("CreateVertexShader before vertex shaders exist", 0);
+    gl_->Log("CreateVertexShader", declaration, function, usage);
+    if (!handle)
+        return D3DERR_INVALIDCALL;
+    *handle = 0;
+    if (usage & ~D3DUSAGE_SOFTWAREPROCESSING)
+        return D3DERR_INVALIDCALL;
+    if (!function)
+        return Refuse("vertex shader without code (fixed-function declarations)", 0);
+    std::unique_ptr<VertexShader> shader;
+    std::string why;
+    const HRESULT hr = VertexShader::Create(declaration, function, shader, why);
+    if (FAILED(hr))
+    {
+        std::fprintf(stderr, "d3d8: vertex shader refused: %s\n", why.c_str());
+        return hr;
+    }
+    // Odd, so that no handle is mistaken for a vertex format.
+    const DWORD h = (nextShader_++ << 1) | 1;
+    shaders_.emplace(h, std::move(shader));
+    *handle = h;
+    return D3D_OK;
 }
-HRESULT Device::DeleteVertexShader(DWORD handle) { return Refuse("vertex shader handle", handle); }
-HRESULT Device::SetVertexShaderConstant(DWORD reg, const void*, DWORD)
+
+HRESULT Device::DeleteVertexShader(DWORD handle)
 {
-    return Refuse("SetVertexShaderConstant before vertex shaders exist", reg);
+    gl_->Log("DeleteVertexShader", handle);
+    auto found = shaders_.find(handle);
+    if (found == shaders_.end())
+        return Refuse("vertex shader handle", handle);
+    if (vertexShader_ == handle)
+    {
+        vertexShader_ = 0;
+        shader_ = nullptr;
+        layout_ = VertexLayout{};
+        program_ = nullptr;
+        Dirty(kDirtyKey);
+    }
+    gl_->MakeCurrent();
+    shaders_.erase(found);
+    return D3D_OK;
 }
-HRESULT Device::GetVertexShaderConstant(DWORD reg, void*, DWORD)
+
+HRESULT Device::SetVertexShaderConstant(DWORD reg, const void* data, DWORD count)
 {
-    return Refuse("GetVertexShaderConstant before vertex shaders exist", reg);
+    gl_->Log("SetVertexShaderConstant", reg, data, count);
+    if (reg >= vs::kConstants || count > vs::kConstants - reg || (count && !data))
+        return D3DERR_INVALIDCALL;
+    if (count)
+        std::memcpy(constants_[reg], data, static_cast<std::size_t>(count) * 16);
+    Dirty(kDirtyConstants);
+    return D3D_OK;
+}
+
+HRESULT Device::GetVertexShaderConstant(DWORD reg, void* data, DWORD count)
+{
+    if (reg >= vs::kConstants || count > vs::kConstants - reg || (count && !data))
+        return D3DERR_INVALIDCALL;
+    if (count)
+        std::memcpy(data, constants_[reg], static_cast<std::size_t>(count) * 16);
+    return D3D_OK;
 }
 
 HRESULT Device::GetFrontBuffer(IDirect3DSurface8* destination)
@@ -569,11 +615,27 @@ HRESULT Device::SetVertexShader(DWORD handle)
 {
     gl_->Log("SetVertexShader", handle);
     if (handle & 1)
-        return Refuse("vertex shader handle", handle);
+    {
+        auto found = shaders_.find(handle);
+        if (found == shaders_.end())
+            return Refuse("vertex shader handle", handle);
+        VertexShader& shader = *found->second;
+        // The declaration's and the code's constants load with the shader.
+        for (const ShaderConstant& c : shader.Constants())
+            std::memcpy(constants_[c.reg], c.value, sizeof c.value);
+        vertexShader_ = handle;
+        shader_ = &shader;
+        layout_ = VertexLayout{};
+        layout_.valid = true;
+        layout_.size = shader.Stride();
+        Dirty(kDirtyKey | kDirtyConstants);
+        return D3D_OK;
+    }
     const VertexLayout layout = DecodeFVF(handle);
     if (!layout.valid)
         return Refuse("vertex format", handle);
     vertexShader_ = handle;
+    shader_ = nullptr;
     layout_ = layout;
     Dirty(kDirtyKey);
     return D3D_OK;

@@ -6,6 +6,7 @@
 // changed since the last draw.
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "platform/d3d/program_cache.h"
 #include "platform/d3d/surface.h"
 #include "platform/d3d/texture.h"
+#include "platform/d3d/vertex_shader.h"
 
 namespace go3d::d3d {
 
@@ -129,6 +131,7 @@ private:
         kDirtyLights = 64,
         kDirtyGlobals = 128,   // ambient, texture factor, fog, point, alpha ref
         kDirtyTexMatrix = 256,
+        kDirtyConstants = 512,
     };
 
     std::atomic<ULONG> refs_{1};
@@ -166,6 +169,10 @@ private:
     IndexBuffer* indices_ = nullptr;
     UINT baseVertex_ = 0;
     DWORD vertexShader_ = 0;
+    VertexShader* shader_ = nullptr;  // the shader of vertexShader_, null for a vertex format
+    std::map<DWORD, std::unique_ptr<VertexShader>> shaders_;  // by handle, always odd
+    DWORD nextShader_ = 1;
+    float constants_[vs::kConstants][4] = {};
     DWORD pixelShader_ = 0;
     VertexLayout layout_;
 
@@ -176,7 +183,7 @@ private:
     ProgramKey key_{};
     D3DPRIMITIVETYPE keyType_ = 0;
     bool keyPoints_ = false;
-    unsigned versions_[kGroupCount] = {1, 1, 1, 1, 1};
+    unsigned versions_[kGroupCount] = {1, 1, 1, 1, 1, 1};
     float worldView_[16] = {}, normalMatrix_[9] = {}, projection_[16] = {};
     struct LightUniforms
     {

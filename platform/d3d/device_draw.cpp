@@ -198,9 +198,17 @@ void Device::ApplyProgram(const VertexLayout& layout, D3DPRIMITIVETYPE type)
     for (DWORD i = 0; i < kStages; ++i)
         textures.kind[i] = textures_[i] ? 1 : 0;  // SetTexture lets only samplable textures in
     key_ = MakeProgramKey(state_, layout, type, textures);
+    if (shader_)
+    {
+        // The shader does transform and lighting; the key keeps the pixel
+        // side, where the specular colour is added whenever it is enabled.
+        key_.lighting = 0;
+        std::memset(key_.lightType, 0, sizeof key_.lightType);
+        key_.specularAdd = state_.render[D3DRS_SPECULARENABLE] != 0;
+    }
     keyPoints_ = points;
     keyType_ = type;
-    Program* p = programs_.Get(key_);
+    Program* p = shader_ ? shader_->ProgramFor(key_) : programs_.Get(key_);
     if (p != program_ || !p)
     {
         program_ = p;
@@ -259,8 +267,10 @@ void Device::SendUniforms()
         ++versions_[kGroupGlobals];
     if (dirty_ & kDirtyTexMatrix)
         ++versions_[kGroupTextureMatrices];
+    if (dirty_ & kDirtyConstants)
+        ++versions_[kGroupConstants];
     dirty_ &= ~(kDirtyTransform | kDirtyProjection | kDirtyMaterial | kDirtyLights | kDirtyGlobals |
-                kDirtyTexMatrix);
+                kDirtyTexMatrix | kDirtyConstants);
 
     Program& p = *program_;
     const auto& L = p.loc;
@@ -274,6 +284,7 @@ void Device::SendUniforms()
         // y-up window breaks vertical ties the other way).
         const float down = (1.0f - 1.0f / 64.0f) / static_cast<float>(state_.viewport.Height);
         glUniform2f(L.pixelOffset, 1.0f / static_cast<float>(state_.viewport.Width), flipY_ ? down : -down);
+        glUniform1f(L.flipY, flipY_ ? -1.0f : 1.0f);
         p.versions[kGroupTransform] = versions_[kGroupTransform];
     }
     if (p.key.lighting && p.versions[kGroupMaterial] != versions_[kGroupMaterial])
@@ -318,6 +329,11 @@ void Device::SendUniforms()
                     DwordToFloat(rs[D3DRS_POINTSCALE_C]), 0.0f);
         p.versions[kGroupGlobals] = versions_[kGroupGlobals];
     }
+    if (L.constants >= 0 && p.versions[kGroupConstants] != versions_[kGroupConstants])
+    {
+        glUniform4fv(L.constants, static_cast<GLsizei>(vs::kConstants), &constants_[0][0]);
+        p.versions[kGroupConstants] = versions_[kGroupConstants];
+    }
     if (p.versions[kGroupTextureMatrices] != versions_[kGroupTextureMatrices])
     {
         for (DWORD i = 0; i < kStages; ++i)
@@ -333,7 +349,23 @@ void Device::BindVertices(GLuint buffer, std::size_t offset, UINT stride, const 
         return;
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     auto at = [offset](int o) { return reinterpret_cast<const void*>(offset + static_cast<std::size_t>(o)); };
-    unsigned wanted = 1u << kAttrPosition;
+    unsigned wanted = 0;
+    if (shader_)
+    {
+        // Each declared register is the attribute of its number.
+        for (const VertexElement& e : shader_->Elements())
+        {
+            static constexpr GLint sizes[] = {1, 2, 3, 4, GL_BGRA, 4, 2, 4};
+            static constexpr GLenum types[] = {GL_FLOAT, GL_FLOAT, GL_FLOAT, GL_FLOAT,
+                                               GL_UNSIGNED_BYTE, GL_UNSIGNED_BYTE, GL_SHORT, GL_SHORT};
+            glVertexAttribPointer(e.reg, sizes[e.type], types[e.type], e.type == vs::kColor ? GL_TRUE : GL_FALSE,
+                                  static_cast<GLsizei>(stride), at(static_cast<int>(e.offset)));
+            wanted |= 1u << e.reg;
+        }
+    }
+    else
+    {
+    wanted = 1u << kAttrPosition;
     glVertexAttribPointer(kAttrPosition, 3, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(0));
     if (l.normalOffset >= 0)
     {
@@ -363,6 +395,7 @@ void Device::BindVertices(GLuint buffer, std::size_t offset, UINT stride, const 
         wanted |= 1u << (kAttrTex0 + i);
         glVertexAttribPointer(kAttrTex0 + static_cast<unsigned>(i), l.texSize[i], GL_FLOAT, GL_FALSE,
                               static_cast<GLsizei>(stride), at(l.texOffset[i]));
+    }
     }
     for (unsigned a = 0; a < 16; ++a)
     {

@@ -126,6 +126,61 @@ GLenum PrimitiveMode(D3DPRIMITIVETYPE t)
     }
 }
 
+// Points each declared input register of a shader at its place in the
+// stream; returns the attributes used.
+unsigned PointShaderInputs(const VertexShader& shader, UINT stride, std::size_t offset)
+{
+    unsigned wanted = 0;
+    for (const VertexElement& e : shader.Elements())
+    {
+        static constexpr GLint sizes[] = {1, 2, 3, 4, GL_BGRA, 4, 2, 4};
+        static constexpr GLenum types[] = {GL_FLOAT,         GL_FLOAT,         GL_FLOAT, GL_FLOAT,
+                                           GL_UNSIGNED_BYTE, GL_UNSIGNED_BYTE, GL_SHORT, GL_SHORT};
+        glVertexAttribPointer(e.reg, sizes[e.type], types[e.type], e.type == vs::kColor ? GL_TRUE : GL_FALSE,
+                              static_cast<GLsizei>(stride), reinterpret_cast<const void*>(offset + e.offset));
+        wanted |= 1u << e.reg;
+    }
+    return wanted;
+}
+
+// The same for the elements of a vertex format.
+unsigned PointFixedInputs(const VertexLayout& l, UINT stride, std::size_t offset)
+{
+    auto at = [offset](int o) { return reinterpret_cast<const void*>(offset + static_cast<std::size_t>(o)); };
+    unsigned wanted = 1u << kAttrPosition;
+    glVertexAttribPointer(kAttrPosition, 3, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(0));
+    if (l.normalOffset >= 0)
+    {
+        wanted |= 1u << kAttrNormal;
+        glVertexAttribPointer(kAttrNormal, 3, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(l.normalOffset));
+    }
+    if (l.psizeOffset >= 0)
+    {
+        wanted |= 1u << kAttrPSize;
+        glVertexAttribPointer(kAttrPSize, 1, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(l.psizeOffset));
+    }
+    // D3DCOLOR is B, G, R, A in memory: GL's BGRA size reads it as it is.
+    if (l.diffuseOffset >= 0)
+    {
+        wanted |= 1u << kAttrDiffuse;
+        glVertexAttribPointer(kAttrDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(stride),
+                              at(l.diffuseOffset));
+    }
+    if (l.specularOffset >= 0)
+    {
+        wanted |= 1u << kAttrSpecular;
+        glVertexAttribPointer(kAttrSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(stride),
+                              at(l.specularOffset));
+    }
+    for (int i = 0; i < l.texCount; ++i)
+    {
+        wanted |= 1u << (kAttrTex0 + i);
+        glVertexAttribPointer(kAttrTex0 + static_cast<unsigned>(i), l.texSize[i], GL_FLOAT, GL_FALSE,
+                              static_cast<GLsizei>(stride), at(l.texOffset[i]));
+    }
+    return wanted;
+}
+
 }  // namespace
 
 void Device::ApplyFixedState()
@@ -348,55 +403,7 @@ void Device::BindVertices(GLuint buffer, std::size_t offset, UINT stride, const 
     if (buffer == boundArrayBuffer_ && offset == boundOffset_ && stride == boundStride_ && vertexShader_ == boundFvf_)
         return;
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    auto at = [offset](int o) { return reinterpret_cast<const void*>(offset + static_cast<std::size_t>(o)); };
-    unsigned wanted = 0;
-    if (shader_)
-    {
-        // Each declared register is the attribute of its number.
-        for (const VertexElement& e : shader_->Elements())
-        {
-            static constexpr GLint sizes[] = {1, 2, 3, 4, GL_BGRA, 4, 2, 4};
-            static constexpr GLenum types[] = {GL_FLOAT, GL_FLOAT, GL_FLOAT, GL_FLOAT,
-                                               GL_UNSIGNED_BYTE, GL_UNSIGNED_BYTE, GL_SHORT, GL_SHORT};
-            glVertexAttribPointer(e.reg, sizes[e.type], types[e.type], e.type == vs::kColor ? GL_TRUE : GL_FALSE,
-                                  static_cast<GLsizei>(stride), at(static_cast<int>(e.offset)));
-            wanted |= 1u << e.reg;
-        }
-    }
-    else
-    {
-    wanted = 1u << kAttrPosition;
-    glVertexAttribPointer(kAttrPosition, 3, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(0));
-    if (l.normalOffset >= 0)
-    {
-        wanted |= 1u << kAttrNormal;
-        glVertexAttribPointer(kAttrNormal, 3, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(l.normalOffset));
-    }
-    if (l.psizeOffset >= 0)
-    {
-        wanted |= 1u << kAttrPSize;
-        glVertexAttribPointer(kAttrPSize, 1, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(l.psizeOffset));
-    }
-    // D3DCOLOR is B, G, R, A in memory: GL's BGRA size reads it as it is.
-    if (l.diffuseOffset >= 0)
-    {
-        wanted |= 1u << kAttrDiffuse;
-        glVertexAttribPointer(kAttrDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(stride),
-                              at(l.diffuseOffset));
-    }
-    if (l.specularOffset >= 0)
-    {
-        wanted |= 1u << kAttrSpecular;
-        glVertexAttribPointer(kAttrSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(stride),
-                              at(l.specularOffset));
-    }
-    for (int i = 0; i < l.texCount; ++i)
-    {
-        wanted |= 1u << (kAttrTex0 + i);
-        glVertexAttribPointer(kAttrTex0 + static_cast<unsigned>(i), l.texSize[i], GL_FLOAT, GL_FALSE,
-                              static_cast<GLsizei>(stride), at(l.texOffset[i]));
-    }
-    }
+    const unsigned wanted = shader_ ? PointShaderInputs(*shader_, stride, offset) : PointFixedInputs(l, stride, offset);
     for (unsigned a = 0; a < 16; ++a)
     {
         const unsigned bit = 1u << a;

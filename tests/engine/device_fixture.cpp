@@ -1,11 +1,26 @@
 #include "device_fixture.h"
 
+#include "engine/textureman.h"
+
+#include <set>
+
 namespace enginetest {
 
 void DisposeContext(GraphicsContext* context)
 {
     if (context == nullptr)
         return;
+    if (context->TextureManager != nullptr) {
+        // A texture cached under two names is released once.
+        std::set<IDirect3DTexture8*> textures;
+        for (const auto& bucket : context->TextureManager->Textures.Buckets)
+            for (const auto& pair : bucket)
+                textures.insert(pair.Val);
+        for (IDirect3DTexture8* t : textures)
+            t->Release();
+        delete context->TextureManager;
+        context->TextureManager = nullptr;
+    }
     if (context->MainSurface != nullptr)
         context->MainSurface->Release();
     if (context->DepthSurface != nullptr)

@@ -16,8 +16,8 @@
 
 namespace enginetest {
 
-// Releases the context's surfaces, device and whatever its texture cache
-// holds; then deletes it.
+// Releases what the context's texture cache holds, its surfaces and its
+// device; then deletes it.
 void DisposeContext(GraphicsContext* context);
 
 class DeviceTest : public ::testing::Test

@@ -2,6 +2,8 @@
 
 #include "engine/assertion.h"
 #include "engine/exceptions.h"
+#include "engine/textureman.h"
+#include "platform/d3d/d3dx8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -532,7 +534,7 @@ GraphicsContext* Engine3D::CreateGraphicsContext(HWND window, dword adapter, Gra
     context->MultiSampleType = samples;
     context->BackBufferFormat = backBufferFormat;
     context->MaxTextureStages = info.Caps.MaxSimultaneousTextures;
-    context->TextureManager = nullptr;
+    context->TextureManager = new ::TextureManager(context);
 
     // 14.
     context->SetDefaultStates();
@@ -983,3 +985,77 @@ bool Lock(IDirect3DVertexBuffer8* vb, void** data) { return LockWhole<IDirect3DV
 bool Lock(IDirect3DIndexBuffer8* ib, void** data) { return LockWhole<IDirect3DIndexBuffer8, D3DINDEXBUFFER_DESC>(ib, data); }
 void Unlock(IDirect3DVertexBuffer8* vb) { vb->Unlock(); }
 void Unlock(IDirect3DIndexBuffer8* ib) { ib->Unlock(); }
+
+// ---------------------------------------------------------------------------
+// Texture helpers
+
+void UpdateMipmaps(IDirect3DTexture8* texture)
+{
+    if (texture != nullptr)
+        D3DXFilterTexture(texture, nullptr, 0, D3DX_FILTER_BOX);
+}
+
+namespace
+{
+// The truncated byte of a channel; out of range (which unit vectors never
+// are) it stops at the byte's ends instead of spilling into its neighbour.
+dword ChannelByte(float f)
+{
+    if (!(f >= 0.0f))
+        return 0;
+    return f < 256.0f ? static_cast<dword>(f) : 255;
+}
+} // namespace
+
+dword PackVector(const Vector3& v, float a)
+{
+    const dword r = ChannelByte(127.0f * v.x + 128.0f);
+    const dword g = ChannelByte(127.0f * v.y + 128.0f);
+    const dword b = ChannelByte(127.0f * v.z + 128.0f);
+    const dword alpha = ChannelByte(255.0f * a);
+    return (alpha << 24) + (r << 16) + (g << 8) + b;
+}
+
+void CreateNormalMap(IDirect3DTexture8* texture)
+{
+    if (texture == nullptr)
+        return;
+    const DWORD levels = texture->GetLevelCount();
+    for (DWORD level = 0; level < levels; ++level) {
+        D3DSURFACE_DESC desc{};
+        if (texture->GetLevelDesc(level, &desc) != D3D_OK)
+            continue;
+        // Texels are read and written as dwords: another layout would be
+        // overrun.
+        if (!ENGINE_CHECK(desc.Format == D3DFMT_A8R8G8B8 || desc.Format == D3DFMT_X8R8G8B8))
+            return;
+        D3DLOCKED_RECT locked{};
+        if (texture->LockRect(level, &locked, nullptr, 0) != D3D_OK)
+            continue;
+        const dword w = desc.Width;
+        const dword h = desc.Height;
+        auto* bits = static_cast<BYTE*>(locked.pBits);
+        auto texel = [&](dword x, dword y) -> dword& {
+            return reinterpret_cast<dword*>(bits + std::ptrdiff_t(y) * locked.Pitch)[x];
+        };
+        auto height = [&](dword x, dword y) { return float((texel(x, y) >> 16) & 0xFF) / 255.0f; };
+        // In place: each texel's right and lower neighbours are read before
+        // they are written.
+        for (dword y = 0; y < h; ++y) {
+            for (dword x = 0; x < w; ++x) {
+                const dword x1 = x + 1 < w ? x + 1 : x;
+                const dword y1 = y + 1 < h ? y + 1 : y;
+                const float h00 = height(x, y);
+                const float h10 = height(x1, y);
+                const float h01 = height(x, y1);
+                const Vector3 vPoint00(float(x), float(y), h00);
+                const Vector3 vPoint10(float(x + 1), float(y), h10);
+                const Vector3 vPoint01(float(x), float(y + 1), h01);
+                Vector3 normal = (vPoint10 - vPoint00).CrossProduct(vPoint01 - vPoint00);
+                normal.Normalize();
+                texel(x, y) = PackVector(normal, h00);
+            }
+        }
+        texture->UnlockRect(level);
+    }
+}

@@ -318,3 +318,16 @@ bool Lock(IDirect3DVertexBuffer8* vb, void** data);
 bool Lock(IDirect3DIndexBuffer8* ib, void** data);
 void Unlock(IDirect3DVertexBuffer8* vb);
 void Unlock(IDirect3DIndexBuffer8* ib);
+
+// ---------------------------------------------------------------------------
+// Texture helpers
+
+// Rebuilds every lower mip level from level 0 with a 2 x 2 box filter.
+void UpdateMipmaps(IDirect3DTexture8* texture);
+// An ARGB texel: x, y, z of a unit vector as 127 c + 128 in red, green and
+// blue, a in [0, 1] as 255 a in alpha, each truncated.
+dword PackVector(const Vector3& v, float a);
+// Turns the height map in the red channel of every level of a 32-bit
+// texture into a normal map in place, the height kept in alpha. The last
+// column and row take themselves as their missing neighbours.
+void CreateNormalMap(IDirect3DTexture8* texture);

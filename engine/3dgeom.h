@@ -8,11 +8,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <type_traits>
+#include <vector>
+
+class GraphicsContext;
+class IDirect3DVertexBuffer8;
+class IDirect3DIndexBuffer8;
 
 // A vertex index of triangles and index buffers.
 using Index = std::uint16_t;
 using word = std::uint16_t;
+using byte = std::uint8_t;
 
 struct TexCoord
 {
@@ -88,3 +95,78 @@ struct Edge
 };
 
 static_assert(sizeof(Edge) == 8);
+
+// The geometry of one renderable: per level a vertex and a triangle array,
+// which are the master copy, and the device buffers rebuilt from them when
+// asked for after a change. Levels above 0 are copies of level 0.
+class TriMesh
+{
+public:
+    GraphicsContext* gc;                                    // null: arrays only, no buffers
+    std::vector<std::unique_ptr<Vertex[]>> VertexArrays;
+    std::vector<std::unique_ptr<Triangle[]>> TriangleArrays;
+    std::vector<IDirect3DVertexBuffer8*> VertexBuffers;     // one reference each
+    std::vector<IDirect3DIndexBuffer8*> IndexBuffers;
+    // Per vertex the triangles using it, in increasing order; level 0 only.
+    std::vector<std::unique_ptr<std::vector<dword>[]>> AdjTriangles;
+    std::vector<byte> AdjValid;
+    std::vector<dword> VertexCount;
+    std::vector<dword> TriCount;
+    byte Levels;
+    std::vector<byte> BuffersValid;
+    byte Dynamic;
+
+    TriMesh(byte levels, GraphicsContext* gc);
+    ~TriMesh();
+    // Deep copies without adjacency; the copy builds its own buffers at once.
+    TriMesh(const TriMesh& other);
+    TriMesh& operator=(const TriMesh& other);
+
+    // Replaces level 0 (a null source leaves default records) and copies it
+    // into the other levels.
+    void SetData(const Vertex* vdata, const Triangle* tdata, dword vcount, dword tcount);
+    void UpdateLODs();
+    // True when the level's buffers now hold its arrays.
+    bool UpdateBuffers(byte lod);
+
+    const Vertex* GetVertexArray(byte lod) const;
+    const Triangle* GetTriangleArray(byte lod) const;
+    // Level 0 for changing; marks the buffers stale (and, for triangles, the
+    // adjacency).
+    Vertex* GetModVertexArray();
+    Triangle* GetModTriangleArray();
+    // Rebuilt first when stale; null when the level has none. No reference
+    // is added.
+    IDirect3DVertexBuffer8* GetVertexBuffer(byte lod);
+    IDirect3DIndexBuffer8* GetIndexBuffer(byte lod);
+    // 0xDEADBEEF for a level out of range.
+    dword GetVertexCount(byte lod) const;
+    dword GetTriangleCount(byte lod) const;
+    byte GetLevelCount() const { return Levels; }
+
+    void SetGraphicsContext(GraphicsContext* context);
+    // Takes effect when a buffer is next created; returns the new Dynamic.
+    bool SetStatic(bool makeStatic);
+
+    // Area-weighted smooth normals of level 0.
+    void CalculateNormals();
+    // Each vertex gets the unit normal of the last triangle that uses it.
+    void CalculateNormalsFlat();
+
+private:
+    void ReleaseBuffers();
+    void CopyFrom(const TriMesh& other);
+    void InvalidateBuffers();
+    // False, reported, when some triangle of level 0 has a corner past the
+    // vertex array; those triangles take no part in the normals.
+    bool CheckCorners() const;
+    bool CornersInRange(const Triangle& t) const;
+};
+
+// A square of size x size in the XY plane facing -z, centred on the origin,
+// with subdivisions + 1 cells per side. More than 254 subdivisions would
+// overflow the 16-bit indices: then *mesh is null.
+void CreatePlane(GraphicsContext* gc, float size, dword subdivisions, TriMesh** mesh, byte levels);
+// A cube of edge size centred on the origin, 36 unshared vertices with their
+// face normals.
+void CreateCube(GraphicsContext* gc, float size, TriMesh** mesh, byte levels);

@@ -132,6 +132,8 @@ Device::Device(Adapter* adapter, std::shared_ptr<GlContext> gl, D3DDEVTYPE type,
     gl_->device = this;
     hasDepth_ = parameters_.EnableAutoDepthStencil != 0;
     hasStencil_ = hasDepth_ && HasStencil(parameters_.AutoDepthStencilFormat);
+    targetWidth_ = parameters_.BackBufferWidth;
+    targetHeight_ = parameters_.BackBufferHeight;
     state_.Reset(hasDepth_, parameters_.BackBufferWidth, parameters_.BackBufferHeight);
     scratchVertices_ = GlBuffer(NewGlBuffer());
     scratchIndices_ = GlBuffer(NewGlBuffer());
@@ -152,6 +154,9 @@ Device::~Device()
         std::exchange(stream_, nullptr)->Release();
     if (indices_)
         std::exchange(indices_, nullptr)->Release();
+    for (Surface** s : {&target_, &depthTarget_, &backBuffer_, &autoDepth_})
+        if (*s)
+            std::exchange(*s, nullptr)->Release();
     gl_->device = nullptr;
     adapter_->Release();
 }
@@ -173,21 +178,30 @@ HRESULT Device::MakeTargets()
     const UINT w = parameters_.BackBufferWidth, h = parameters_.BackBufferHeight;
     const auto samples = static_cast<GLsizei>(parameters_.MultiSampleType);
     fbo_ = GlFramebuffer(NewGlFramebuffer());
-    color_ = GlRenderbuffer(NewGlRenderbuffer());
+    drawFbo_ = fbo_.get();
+    GlRenderbuffer color(NewGlRenderbuffer());
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_.get());
-    glBindRenderbuffer(GL_RENDERBUFFER, color_.get());
+    glBindRenderbuffer(GL_RENDERBUFFER, color.get());
     glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, ColorRenderFormat(parameters_.BackBufferFormat),
                                      static_cast<GLsizei>(w), static_cast<GLsizei>(h));
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color_.get());
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color.get());
+    backBuffer_ = new Surface(gl_, Surface::Kind::Color, std::move(color), w, h, parameters_.BackBufferFormat,
+                              parameters_.MultiSampleType);
+    target_ = backBuffer_;
+    target_->AddRef();
     if (hasDepth_)
     {
-        depth_ = GlRenderbuffer(NewGlRenderbuffer());
-        glBindRenderbuffer(GL_RENDERBUFFER, depth_.get());
+        GlRenderbuffer depth(NewGlRenderbuffer());
+        glBindRenderbuffer(GL_RENDERBUFFER, depth.get());
         glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples,
                                          DepthRenderFormat(parameters_.AutoDepthStencilFormat),
                                          static_cast<GLsizei>(w), static_cast<GLsizei>(h));
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, hasStencil_ ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
-                                  GL_RENDERBUFFER, depth_.get());
+                                  GL_RENDERBUFFER, depth.get());
+        autoDepth_ = new Surface(gl_, Surface::Kind::Depth, std::move(depth), w, h,
+                                 parameters_.AutoDepthStencilFormat, parameters_.MultiSampleType);
+        depthTarget_ = autoDepth_;
+        depthTarget_->AddRef();
     }
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         return D3DERR_NOTAVAILABLE;
@@ -249,76 +263,68 @@ HRESULT Device::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* p)
     return D3D_OK;
 }
 
-// Textures, surfaces and vertex shaders come with the texture code; until
-// then these are refused rather than pretended.
-HRESULT Device::GetBackBuffer(UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface8** surface)
+HRESULT Device::CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle, DWORD usage)
 {
-    if (surface)
-        *surface = nullptr;
-    return Refuse("GetBackBuffer before surfaces exist", 0);
+    gl_->Log("CreateVertexShader", declaration, function, usage);
+    if (!handle)
+        return D3DERR_INVALIDCALL;
+    *handle = 0;
+    if (usage & ~D3DUSAGE_SOFTWAREPROCESSING)
+        return D3DERR_INVALIDCALL;
+    if (!function)
+        return Refuse("vertex shader without code (fixed-function declarations)", 0);
+    std::unique_ptr<VertexShader> shader;
+    std::string why;
+    const HRESULT hr = VertexShader::Create(declaration, function, shader, why);
+    if (FAILED(hr))
+    {
+        std::fprintf(stderr, "d3d8: vertex shader refused: %s\n", why.c_str());
+        return hr;
+    }
+    // Odd, so that no handle is mistaken for a vertex format.
+    const DWORD h = (nextShader_++ << 1) | 1;
+    shaders_.emplace(h, std::move(shader));
+    *handle = h;
+    return D3D_OK;
 }
-HRESULT Device::CreateTexture(UINT, UINT, UINT, DWORD, D3DFORMAT format, D3DPOOL, IDirect3DTexture8** texture)
+
+HRESULT Device::DeleteVertexShader(DWORD handle)
 {
-    gl_->Log("CreateTexture", format);
-    if (texture)
-        *texture = nullptr;
-    return Refuse("CreateTexture before textures exist", format);
+    gl_->Log("DeleteVertexShader", handle);
+    auto found = shaders_.find(handle);
+    if (found == shaders_.end())
+        return Refuse("vertex shader handle", handle);
+    if (vertexShader_ == handle)
+    {
+        vertexShader_ = 0;
+        shader_ = nullptr;
+        layout_ = VertexLayout{};
+        program_ = nullptr;
+        Dirty(kDirtyKey);
+    }
+    gl_->MakeCurrent();
+    shaders_.erase(found);
+    return D3D_OK;
 }
-HRESULT Device::CreateRenderTarget(UINT, UINT, D3DFORMAT format, D3DMULTISAMPLE_TYPE, BOOL,
-                                   IDirect3DSurface8** surface)
+
+HRESULT Device::SetVertexShaderConstant(DWORD reg, const void* data, DWORD count)
 {
-    if (surface)
-        *surface = nullptr;
-    return Refuse("CreateRenderTarget before surfaces exist", format);
+    gl_->Log("SetVertexShaderConstant", reg, data, count);
+    if (reg >= vs::kConstants || count > vs::kConstants - reg || (count && !data))
+        return D3DERR_INVALIDCALL;
+    if (count)
+        std::memcpy(constants_[reg], data, static_cast<std::size_t>(count) * 16);
+    Dirty(kDirtyConstants);
+    return D3D_OK;
 }
-HRESULT Device::CreateDepthStencilSurface(UINT, UINT, D3DFORMAT format, D3DMULTISAMPLE_TYPE,
-                                          IDirect3DSurface8** surface)
+
+HRESULT Device::GetVertexShaderConstant(DWORD reg, void* data, DWORD count)
 {
-    if (surface)
-        *surface = nullptr;
-    return Refuse("CreateDepthStencilSurface before surfaces exist", format);
-}
-HRESULT Device::CreateImageSurface(UINT, UINT, D3DFORMAT format, IDirect3DSurface8** surface)
-{
-    if (surface)
-        *surface = nullptr;
-    return Refuse("CreateImageSurface before surfaces exist", format);
-}
-HRESULT Device::UpdateTexture(IDirect3DBaseTexture8*, IDirect3DBaseTexture8*)
-{
-    return Refuse("UpdateTexture before textures exist", 0);
-}
-HRESULT Device::SetRenderTarget(IDirect3DSurface8*, IDirect3DSurface8*)
-{
-    gl_->Log("SetRenderTarget");
-    return Refuse("SetRenderTarget before surfaces exist", 0);
-}
-HRESULT Device::GetRenderTarget(IDirect3DSurface8** surface)
-{
-    if (surface)
-        *surface = nullptr;
-    return Refuse("GetRenderTarget before surfaces exist", 0);
-}
-HRESULT Device::GetDepthStencilSurface(IDirect3DSurface8** surface)
-{
-    if (surface)
-        *surface = nullptr;
-    return Refuse("GetDepthStencilSurface before surfaces exist", 0);
-}
-HRESULT Device::CreateVertexShader(const DWORD*, const DWORD*, DWORD* handle, DWORD)
-{
-    if (handle)
-        *handle = 0;
-    return Refuse("CreateVertexShader before vertex shaders exist", 0);
-}
-HRESULT Device::DeleteVertexShader(DWORD handle) { return Refuse("vertex shader handle", handle); }
-HRESULT Device::SetVertexShaderConstant(DWORD reg, const void*, DWORD)
-{
-    return Refuse("SetVertexShaderConstant before vertex shaders exist", reg);
-}
-HRESULT Device::GetVertexShaderConstant(DWORD reg, void*, DWORD)
-{
-    return Refuse("GetVertexShaderConstant before vertex shaders exist", reg);
+    if (reg >= vs::kConstants || count > vs::kConstants - reg || (count && !data))
+        return D3DERR_INVALIDCALL;
+    if (count)
+        std::memcpy(data, constants_[reg], static_cast<std::size_t>(count) * 16);
+    return D3D_OK;
 }
 
 HRESULT Device::GetFrontBuffer(IDirect3DSurface8* destination)
@@ -410,7 +416,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT8* v)
     gl_->Log("SetViewport", v);
     if (!v)
         return D3DERR_INVALIDCALL;
-    const UINT w = parameters_.BackBufferWidth, h = parameters_.BackBufferHeight;
+    const UINT w = targetWidth_, h = targetHeight_;
     if (v->Width == 0 || v->Height == 0 || v->X > w || v->Y > h || v->Width > w - v->X || v->Height > h - v->Y ||
         !(v->MinZ >= 0.0f && v->MinZ <= 1.0f && v->MaxZ >= 0.0f && v->MaxZ <= 1.0f))
         return D3DERR_INVALIDCALL;
@@ -567,6 +573,13 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
     gl_->Log("SetTexture", stage, texture);
     if (stage >= kStages)
         return D3DERR_INVALIDCALL;
+    // Only textures of the layer can be sampled, and not from system memory.
+    if (texture)
+    {
+        auto* t = dynamic_cast<Texture*>(texture);
+        if (!t || !t->Name() || (t->Usage() & D3DUSAGE_DEPTHSTENCIL))
+            return D3DERR_INVALIDCALL;
+    }
     if (texture)
         texture->AddRef();
     if (textures_[stage])
@@ -593,6 +606,7 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
     if (FAILED(hr))
         return hr;
     state_.stage[stage][type] = value;
+    samplerDirty_ |= 1u << stage;
     Dirty(kDirtyKey);
     return D3D_OK;
 }
@@ -601,11 +615,27 @@ HRESULT Device::SetVertexShader(DWORD handle)
 {
     gl_->Log("SetVertexShader", handle);
     if (handle & 1)
-        return Refuse("vertex shader handle", handle);
+    {
+        auto found = shaders_.find(handle);
+        if (found == shaders_.end())
+            return Refuse("vertex shader handle", handle);
+        VertexShader& shader = *found->second;
+        // The declaration's and the code's constants load with the shader.
+        for (const ShaderConstant& c : shader.Constants())
+            std::memcpy(constants_[c.reg], c.value, sizeof c.value);
+        vertexShader_ = handle;
+        shader_ = &shader;
+        layout_ = VertexLayout{};
+        layout_.valid = true;
+        layout_.size = shader.Stride();
+        Dirty(kDirtyKey | kDirtyConstants);
+        return D3D_OK;
+    }
     const VertexLayout layout = DecodeFVF(handle);
     if (!layout.valid)
         return Refuse("vertex format", handle);
     vertexShader_ = handle;
+    shader_ = nullptr;
     layout_ = layout;
     Dirty(kDirtyKey);
     return D3D_OK;
@@ -742,7 +772,7 @@ HRESULT Device::ReadBackBuffer(std::vector<std::uint32_t>& pixels, UINT& width, 
     glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_.get());
+    glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     pixels.resize(rows.size());
     for (GLint y = 0; y < h; ++y)
         std::memcpy(&pixels[static_cast<std::size_t>(y * w)], &rows[static_cast<std::size_t>((h - 1 - y) * w)],

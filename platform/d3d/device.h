@@ -6,6 +6,7 @@
 // changed since the last draw.
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,9 @@
 #include "platform/d3d/fvf.h"
 #include "platform/d3d/gl_context.h"
 #include "platform/d3d/program_cache.h"
+#include "platform/d3d/surface.h"
+#include "platform/d3d/texture.h"
+#include "platform/d3d/vertex_shader.h"
 
 namespace go3d::d3d {
 
@@ -107,6 +111,9 @@ private:
     ~Device() override;
     HRESULT MakeTargets();
     void ApplyFixedState();
+    HRESULT AttachTargets(Surface* color, Surface* depth);
+    void BindTextures();
+    void ApplySampler(DWORD stage);
     void ApplyProgram(const VertexLayout& layout, D3DPRIMITIVETYPE type);
     void SendUniforms();
     void BindVertices(GLuint buffer, std::size_t offset, UINT stride, const VertexLayout& layout);
@@ -124,6 +131,7 @@ private:
         kDirtyLights = 64,
         kDirtyGlobals = 128,   // ambient, texture factor, fog, point, alpha ref
         kDirtyTexMatrix = 256,
+        kDirtyConstants = 512,
     };
 
     std::atomic<ULONG> refs_{1};
@@ -135,10 +143,24 @@ private:
     D3DPRESENT_PARAMETERS parameters_;
     DeviceState state_;
 
-    // Targets.
-    GlFramebuffer fbo_, resolveFbo_;
-    GlRenderbuffer color_, depth_, resolveColor_;
+    // Targets. The back buffer and its depth surface draw through fbo_,
+    // any other pair through targetFbo_. Texture targets are drawn upside
+    // down, so that their first row is the top of the picture as Direct3D
+    // samples it.
+    GlFramebuffer fbo_, resolveFbo_, targetFbo_;
+    GlRenderbuffer resolveColor_;
+    Surface* backBuffer_ = nullptr;  // the device's own references
+    Surface* autoDepth_ = nullptr;
+    Surface* target_ = nullptr;  // the current pair, one reference each
+    Surface* depthTarget_ = nullptr;
+    GLuint drawFbo_ = 0;
+    UINT targetWidth_ = 0, targetHeight_ = 0;
+    bool flipY_ = false;
     bool hasDepth_ = false, hasStencil_ = false;
+
+    // One sampler per stage, brought up to date when its stage states change.
+    GlSampler samplers_[kStages];
+    unsigned samplerDirty_ = ~0u;
 
     // Bound resources (each holds a reference).
     IDirect3DBaseTexture8* textures_[kStages] = {};
@@ -147,6 +169,10 @@ private:
     IndexBuffer* indices_ = nullptr;
     UINT baseVertex_ = 0;
     DWORD vertexShader_ = 0;
+    VertexShader* shader_ = nullptr;  // the shader of vertexShader_, null for a vertex format
+    std::map<DWORD, std::unique_ptr<VertexShader>> shaders_;  // by handle, always odd
+    DWORD nextShader_ = 1;
+    float constants_[vs::kConstants][4] = {};
     DWORD pixelShader_ = 0;
     VertexLayout layout_;
 
@@ -157,7 +183,7 @@ private:
     ProgramKey key_{};
     D3DPRIMITIVETYPE keyType_ = 0;
     bool keyPoints_ = false;
-    unsigned versions_[kGroupCount] = {1, 1, 1, 1, 1};
+    unsigned versions_[kGroupCount] = {1, 1, 1, 1, 1, 1};
     float worldView_[16] = {}, normalMatrix_[9] = {}, projection_[16] = {};
     struct LightUniforms
     {

@@ -126,6 +126,61 @@ GLenum PrimitiveMode(D3DPRIMITIVETYPE t)
     }
 }
 
+// Points each declared input register of a shader at its place in the
+// stream; returns the attributes used.
+unsigned PointShaderInputs(const VertexShader& shader, UINT stride, std::size_t offset)
+{
+    unsigned wanted = 0;
+    for (const VertexElement& e : shader.Elements())
+    {
+        static constexpr GLint sizes[] = {1, 2, 3, 4, GL_BGRA, 4, 2, 4};
+        static constexpr GLenum types[] = {GL_FLOAT,         GL_FLOAT,         GL_FLOAT, GL_FLOAT,
+                                           GL_UNSIGNED_BYTE, GL_UNSIGNED_BYTE, GL_SHORT, GL_SHORT};
+        glVertexAttribPointer(e.reg, sizes[e.type], types[e.type], e.type == vs::kColor ? GL_TRUE : GL_FALSE,
+                              static_cast<GLsizei>(stride), reinterpret_cast<const void*>(offset + e.offset));
+        wanted |= 1u << e.reg;
+    }
+    return wanted;
+}
+
+// The same for the elements of a vertex format.
+unsigned PointFixedInputs(const VertexLayout& l, UINT stride, std::size_t offset)
+{
+    auto at = [offset](int o) { return reinterpret_cast<const void*>(offset + static_cast<std::size_t>(o)); };
+    unsigned wanted = 1u << kAttrPosition;
+    glVertexAttribPointer(kAttrPosition, 3, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(0));
+    if (l.normalOffset >= 0)
+    {
+        wanted |= 1u << kAttrNormal;
+        glVertexAttribPointer(kAttrNormal, 3, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(l.normalOffset));
+    }
+    if (l.psizeOffset >= 0)
+    {
+        wanted |= 1u << kAttrPSize;
+        glVertexAttribPointer(kAttrPSize, 1, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(l.psizeOffset));
+    }
+    // D3DCOLOR is B, G, R, A in memory: GL's BGRA size reads it as it is.
+    if (l.diffuseOffset >= 0)
+    {
+        wanted |= 1u << kAttrDiffuse;
+        glVertexAttribPointer(kAttrDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(stride),
+                              at(l.diffuseOffset));
+    }
+    if (l.specularOffset >= 0)
+    {
+        wanted |= 1u << kAttrSpecular;
+        glVertexAttribPointer(kAttrSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(stride),
+                              at(l.specularOffset));
+    }
+    for (int i = 0; i < l.texCount; ++i)
+    {
+        wanted |= 1u << (kAttrTex0 + i);
+        glVertexAttribPointer(kAttrTex0 + static_cast<unsigned>(i), l.texSize[i], GL_FLOAT, GL_FALSE,
+                              static_cast<GLsizei>(stride), at(l.texOffset[i]));
+    }
+    return wanted;
+}
+
 }  // namespace
 
 void Device::ApplyFixedState()
@@ -179,7 +234,8 @@ void Device::ApplyFixedState()
     {
         glEnable(GL_CULL_FACE);
         glCullFace(GL_BACK);
-        glFrontFace(rs[D3DRS_CULLMODE] == D3DCULL_CCW ? GL_CW : GL_CCW);
+        // A texture target is drawn upside down, which turns the winding.
+        glFrontFace((rs[D3DRS_CULLMODE] == D3DCULL_CCW) != flipY_ ? GL_CW : GL_CCW);
     }
     const DWORD mask = rs[D3DRS_COLORWRITEENABLE];
     glColorMask(mask & 1 ? GL_TRUE : GL_FALSE, mask & 2 ? GL_TRUE : GL_FALSE, mask & 4 ? GL_TRUE : GL_FALSE,
@@ -193,11 +249,21 @@ void Device::ApplyProgram(const VertexLayout& layout, D3DPRIMITIVETYPE type)
     const bool points = type == D3DPT_POINTLIST;
     if (!(dirty_ & kDirtyKey) && program_ && points == keyPoints_)
         return;
-    StageTextures textures;  // the texture code fills in the kinds of bound textures
+    StageTextures textures;
+    for (DWORD i = 0; i < kStages; ++i)
+        textures.kind[i] = textures_[i] ? 1 : 0;  // SetTexture lets only samplable textures in
     key_ = MakeProgramKey(state_, layout, type, textures);
+    if (shader_)
+    {
+        // The shader does transform and lighting; the key keeps the pixel
+        // side, where the specular colour is added whenever it is enabled.
+        key_.lighting = 0;
+        std::memset(key_.lightType, 0, sizeof key_.lightType);
+        key_.specularAdd = state_.render[D3DRS_SPECULARENABLE] != 0;
+    }
     keyPoints_ = points;
     keyType_ = type;
-    Program* p = programs_.Get(key_);
+    Program* p = shader_ ? shader_->ProgramFor(key_) : programs_.Get(key_);
     if (p != program_ || !p)
     {
         program_ = p;
@@ -217,6 +283,9 @@ void Device::SendUniforms()
             NormalMatrix(worldView_, normalMatrix_);
         }
         std::memcpy(projection_, &state_.projection, sizeof projection_);
+        if (flipY_)
+            for (int r = 0; r < 4; ++r)
+                projection_[r * 4 + 1] = -projection_[r * 4 + 1];
         ++versions_[kGroupTransform];
     }
     if (dirty_ & kDirtyMaterial)
@@ -253,8 +322,10 @@ void Device::SendUniforms()
         ++versions_[kGroupGlobals];
     if (dirty_ & kDirtyTexMatrix)
         ++versions_[kGroupTextureMatrices];
+    if (dirty_ & kDirtyConstants)
+        ++versions_[kGroupConstants];
     dirty_ &= ~(kDirtyTransform | kDirtyProjection | kDirtyMaterial | kDirtyLights | kDirtyGlobals |
-                kDirtyTexMatrix);
+                kDirtyTexMatrix | kDirtyConstants);
 
     Program& p = *program_;
     const auto& L = p.loc;
@@ -266,8 +337,9 @@ void Device::SendUniforms()
         // Half a pixel right and down; a hair less downwards, so that an edge
         // through pixel centres includes the top row as Direct3D does (GL's
         // y-up window breaks vertical ties the other way).
-        glUniform2f(L.pixelOffset, 1.0f / static_cast<float>(state_.viewport.Width),
-                    -(1.0f - 1.0f / 64.0f) / static_cast<float>(state_.viewport.Height));
+        const float down = (1.0f - 1.0f / 64.0f) / static_cast<float>(state_.viewport.Height);
+        glUniform2f(L.pixelOffset, 1.0f / static_cast<float>(state_.viewport.Width), flipY_ ? down : -down);
+        glUniform1f(L.flipY, flipY_ ? -1.0f : 1.0f);
         p.versions[kGroupTransform] = versions_[kGroupTransform];
     }
     if (p.key.lighting && p.versions[kGroupMaterial] != versions_[kGroupMaterial])
@@ -312,6 +384,11 @@ void Device::SendUniforms()
                     DwordToFloat(rs[D3DRS_POINTSCALE_C]), 0.0f);
         p.versions[kGroupGlobals] = versions_[kGroupGlobals];
     }
+    if (L.constants >= 0 && p.versions[kGroupConstants] != versions_[kGroupConstants])
+    {
+        glUniform4fv(L.constants, static_cast<GLsizei>(vs::kConstants), &constants_[0][0]);
+        p.versions[kGroupConstants] = versions_[kGroupConstants];
+    }
     if (p.versions[kGroupTextureMatrices] != versions_[kGroupTextureMatrices])
     {
         for (DWORD i = 0; i < kStages; ++i)
@@ -326,38 +403,7 @@ void Device::BindVertices(GLuint buffer, std::size_t offset, UINT stride, const 
     if (buffer == boundArrayBuffer_ && offset == boundOffset_ && stride == boundStride_ && vertexShader_ == boundFvf_)
         return;
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    auto at = [offset](int o) { return reinterpret_cast<const void*>(offset + static_cast<std::size_t>(o)); };
-    unsigned wanted = 1u << kAttrPosition;
-    glVertexAttribPointer(kAttrPosition, 3, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(0));
-    if (l.normalOffset >= 0)
-    {
-        wanted |= 1u << kAttrNormal;
-        glVertexAttribPointer(kAttrNormal, 3, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(l.normalOffset));
-    }
-    if (l.psizeOffset >= 0)
-    {
-        wanted |= 1u << kAttrPSize;
-        glVertexAttribPointer(kAttrPSize, 1, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), at(l.psizeOffset));
-    }
-    // D3DCOLOR is B, G, R, A in memory: GL's BGRA size reads it as it is.
-    if (l.diffuseOffset >= 0)
-    {
-        wanted |= 1u << kAttrDiffuse;
-        glVertexAttribPointer(kAttrDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(stride),
-                              at(l.diffuseOffset));
-    }
-    if (l.specularOffset >= 0)
-    {
-        wanted |= 1u << kAttrSpecular;
-        glVertexAttribPointer(kAttrSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(stride),
-                              at(l.specularOffset));
-    }
-    for (int i = 0; i < l.texCount; ++i)
-    {
-        wanted |= 1u << (kAttrTex0 + i);
-        glVertexAttribPointer(kAttrTex0 + static_cast<unsigned>(i), l.texSize[i], GL_FLOAT, GL_FALSE,
-                              static_cast<GLsizei>(stride), at(l.texOffset[i]));
-    }
+    const unsigned wanted = shader_ ? PointShaderInputs(*shader_, stride, offset) : PointFixedInputs(l, stride, offset);
     for (unsigned a = 0; a < 16; ++a)
     {
         const unsigned bit = 1u << a;
@@ -388,7 +434,7 @@ HRESULT Device::CheckDrawable(D3DPRIMITIVETYPE type, const char*& why)
     if (dirty_ & kDirtyViewport)
     {
         const auto& v = state_.viewport;
-        const auto y = static_cast<GLint>(parameters_.BackBufferHeight - v.Y - v.Height);
+        const auto y = static_cast<GLint>(flipY_ ? v.Y : targetHeight_ - v.Y - v.Height);
         glViewport(static_cast<GLint>(v.X), y, static_cast<GLsizei>(v.Width), static_cast<GLsizei>(v.Height));
         glScissor(static_cast<GLint>(v.X), y, static_cast<GLsizei>(v.Width), static_cast<GLsizei>(v.Height));
         glDepthRange(v.MinZ, v.MaxZ);
@@ -397,6 +443,7 @@ HRESULT Device::CheckDrawable(D3DPRIMITIVETYPE type, const char*& why)
     if (!program_)
         return why = "program", D3DERR_INVALIDCALL;
     SendUniforms();
+    BindTextures();
     dirty_ &= ~kDirtyViewport;
     return D3D_OK;
 }
@@ -553,7 +600,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     }
     // A clear covers the viewport, or the given rectangles inside it.
     const auto& v = state_.viewport;
-    const LONG H = static_cast<LONG>(parameters_.BackBufferHeight);
+    const LONG H = static_cast<LONG>(targetHeight_);
     auto clearRect = [&](LONG x1, LONG y1, LONG x2, LONG y2) {
         x1 = std::max<LONG>(x1, static_cast<LONG>(v.X));
         y1 = std::max<LONG>(y1, static_cast<LONG>(v.Y));
@@ -561,7 +608,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         y2 = std::min<LONG>(y2, static_cast<LONG>(v.Y + v.Height));
         if (x2 <= x1 || y2 <= y1)
             return;
-        glScissor(x1, H - y2, x2 - x1, y2 - y1);
+        glScissor(x1, flipY_ ? y1 : H - y2, x2 - x1, y2 - y1);
         glClear(bits);
     };
     if (count == 0)
@@ -594,7 +641,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(0, 0, w, h, 0, 0, ww, wh, GL_COLOR_BUFFER_BIT, (ww == w && wh == h) ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(gl_->window);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_.get());
+    glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     glEnable(GL_SCISSOR_TEST);
     Dirty(kDirtyViewport);
     return D3D_OK;

@@ -47,12 +47,16 @@ inline void DeleteGlFramebuffer(GLuint n) { glDeleteFramebuffers(1, &n); }
 inline void DeleteGlRenderbuffer(GLuint n) { glDeleteRenderbuffers(1, &n); }
 inline void DeleteGlProgram(GLuint n) { glDeleteProgram(n); }
 inline void DeleteGlShader(GLuint n) { glDeleteShader(n); }
+inline void DeleteGlTexture(GLuint n) { glDeleteTextures(1, &n); }
+inline void DeleteGlSampler(GLuint n) { glDeleteSamplers(1, &n); }
 
 using GlBuffer = GlName<DeleteGlBuffer>;
 using GlFramebuffer = GlName<DeleteGlFramebuffer>;
 using GlRenderbuffer = GlName<DeleteGlRenderbuffer>;
 using GlProgram = GlName<DeleteGlProgram>;
 using GlShader = GlName<DeleteGlShader>;
+using GlTexture = GlName<DeleteGlTexture>;
+using GlSampler = GlName<DeleteGlSampler>;
 
 inline GLuint NewGlBuffer()
 {
@@ -70,6 +74,19 @@ inline GLuint NewGlRenderbuffer()
 {
     GLuint n = 0;
     glGenRenderbuffers(1, &n);
+    return n;
+}
+
+inline GLuint NewGlTexture()
+{
+    GLuint n = 0;
+    glGenTextures(1, &n);
+    return n;
+}
+inline GLuint NewGlSampler()
+{
+    GLuint n = 0;
+    glGenSamplers(1, &n);
     return n;
 }
 

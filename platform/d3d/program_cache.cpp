@@ -30,14 +30,10 @@ GLuint Compile(GLenum type, const std::string& text)
 
 }  // namespace
 
-Program* ProgramCache::Get(const ProgramKey& key)
+std::unique_ptr<Program> LinkProgram(const ProgramKey& key, const std::string& vertex, const std::string& fragment)
 {
-    auto found = programs_.find(key);
-    if (found != programs_.end())
-        return found->second.get();
-
-    GlShader vs(Compile(GL_VERTEX_SHADER, GenerateVertexShader(key)));
-    GlShader fs(Compile(GL_FRAGMENT_SHADER, GenerateFragmentShader(key)));
+    GlShader vs(Compile(GL_VERTEX_SHADER, vertex));
+    GlShader fs(Compile(GL_FRAGMENT_SHADER, fragment));
     if (!vs || !fs)
         return nullptr;
     auto p = std::make_unique<Program>();
@@ -53,6 +49,9 @@ Program* ProgramCache::Get(const ProgramKey& key)
     glBindAttribLocation(prog, kAttrSpecular, "aSpecular");
     for (unsigned i = 0; i < 8; ++i)
         glBindAttribLocation(prog, kAttrTex0 + i, ("aTex" + std::to_string(i)).c_str());
+    // A vertex shader's input registers are attributes of their own number.
+    for (unsigned i = 0; i < 16; ++i)
+        glBindAttribLocation(prog, i, ("v" + std::to_string(i)).c_str());
     glLinkProgram(prog);
     GLint ok = 0;
     glGetProgramiv(prog, GL_LINK_STATUS, &ok);
@@ -88,6 +87,8 @@ Program* ProgramCache::Get(const ProgramKey& key)
     l.alphaRef = u("uAlphaRef");
     l.pointSize = u("uPointSize");
     l.pointScale = u("uPointScale");
+    l.constants = u("c");
+    l.flipY = u("uFlipY");
     glUseProgram(prog);
     for (unsigned i = 0; i < kStages; ++i)
     {
@@ -96,6 +97,17 @@ Program* ProgramCache::Get(const ProgramKey& key)
         if (l.sampler[i] >= 0)
             glUniform1i(l.sampler[i], static_cast<GLint>(i));
     }
+    return p;
+}
+
+Program* ProgramCache::Get(const ProgramKey& key)
+{
+    auto found = programs_.find(key);
+    if (found != programs_.end())
+        return found->second.get();
+    auto p = LinkProgram(key, GenerateVertexShader(key), GenerateFragmentShader(key));
+    if (!p)
+        return nullptr;
     Program* raw = p.get();
     programs_.emplace(key, std::move(p));
     return raw;

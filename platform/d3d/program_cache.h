@@ -4,6 +4,7 @@
 // their uniforms and which version of each uniform group they last got.
 
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 #include "platform/d3d/gl_objects.h"
@@ -19,6 +20,7 @@ enum UniformGroup
     kGroupLights,
     kGroupGlobals,
     kGroupTextureMatrices,
+    kGroupConstants,
     kGroupCount
 };
 
@@ -33,11 +35,16 @@ struct Program
         GLint lightDiffuse, lightSpecular, lightAmbient, lightPosition, lightDirection, lightAttenuation,
             lightSpot;
         GLint textureFactor, fog, fogColor, alphaRef, pointSize, pointScale;
+        GLint constants, flipY;
         GLint texMatrix[kStages];
         GLint sampler[kStages];
     } loc;
     unsigned versions[kGroupCount] = {};  // 0: never sent
 };
+
+// Compiles and links a program with the layer's attribute locations and
+// looks up its uniforms; null when it does not compile or link.
+std::unique_ptr<Program> LinkProgram(const ProgramKey& key, const std::string& vertex, const std::string& fragment);
 
 class ProgramCache
 {

@@ -3,6 +3,8 @@
 
 #include "engine/3dengine.h"
 #include "engine/exceptions.h"
+#include "engine/textureman.h"
+#include "device_fixture.h"
 #include "fake_adapter.h"
 #include "platform/d3d/readback.h"
 
@@ -20,18 +22,7 @@ using enginetest::Mode;
 
 namespace
 {
-void Dispose(GraphicsContext* context)
-{
-    if (context == nullptr)
-        return;
-    if (context->MainSurface != nullptr)
-        context->MainSurface->Release();
-    if (context->DepthSurface != nullptr)
-        context->DepthSurface->Release();
-    if (context->Device != nullptr)
-        context->Device->Release();
-    delete context;
-}
+void Dispose(GraphicsContext* context) { enginetest::DisposeContext(context); }
 
 class DeviceCreation : public ::testing::Test
 {
@@ -142,7 +133,9 @@ TEST_F(DeviceCreation, AWindowedDeviceAndItsContext)
     EXPECT_EQ(c->MultiSampleType, 0u);
     EXPECT_EQ(c->MaxTextureStages, 4u);
     EXPECT_EQ(c->Parameters.RefreshRate, 75u);
-    EXPECT_EQ(c->TextureManager, nullptr);
+    ASSERT_NE(c->TextureManager, nullptr);
+    EXPECT_EQ(c->TextureManager->gc, c);
+    EXPECT_NE(c->TextureManager->LoadTexture(STOCKTEX_BLOB), nullptr);
     ASSERT_EQ(Engine().Contexts.size(), 1u);
     EXPECT_EQ(Engine().Contexts[0], c);
 }

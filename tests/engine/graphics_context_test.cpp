@@ -4,6 +4,7 @@
 #include "engine/3dengine.h"
 #include "engine/assertion.h"
 #include "engine/exceptions.h"
+#include "device_fixture.h"
 #include "fake_adapter.h"
 #include "platform/d3d/call_log.h"
 #include "platform/d3d/readback.h"
@@ -46,14 +47,7 @@ protected:
 
     void TearDown() override
     {
-        if (c != nullptr) {
-            if (c->MainSurface != nullptr)
-                c->MainSurface->Release();
-            if (c->DepthSurface != nullptr)
-                c->DepthSurface->Release();
-            c->Device->Release();
-            delete c;
-        }
+        enginetest::DisposeContext(c);
         delete engine;
         DestroyWindow(window);
     }

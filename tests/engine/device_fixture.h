@@ -1,0 +1,39 @@
+#pragma once
+
+// A graphics context made by the engine on a fake adapter whose devices come
+// from the real layer, 64 x 64 and windowed; and its disposal, which tests
+// need because the process ends with every context otherwise alive.
+
+#include "engine/3dengine.h"
+#include "fake_adapter.h"
+#include "platform/d3d/call_log.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace enginetest {
+
+// Releases what the context's texture cache holds, its surfaces and its
+// device; then deletes it.
+void DisposeContext(GraphicsContext* context);
+
+class DeviceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The calls the operation made on the device, "Method(args)" each.
+    std::vector<std::string> Calls(const std::function<void()>& operation);
+
+    FakeAdapter fake{{Mode(64, 64, 60, D3DFMT_X8R8G8B8)}};
+    Engine3D* engine = nullptr;
+    HWND window = nullptr;
+    GraphicsContext* c = nullptr;
+    go3d::d3d::CallLog* log = nullptr;
+};
+
+}  // namespace enginetest

@@ -948,6 +948,31 @@ void GraphicsContext::SetVertexShader(dword handle) { Device->SetVertexShader(ha
 void GraphicsContext::SetPixelShader(dword handle) { Device->SetPixelShader(handle); }
 void GraphicsContext::DeleteVertexShader(dword handle) { Device->DeleteVertexShader(handle); }
 
+dword GraphicsContext::CreateVertexShader(const char* filename)
+{
+    LPD3DXBUFFER code = nullptr;
+    LPD3DXBUFFER errors = nullptr;
+    auto release = [&] {
+        if (code != nullptr)
+            code->Release();
+        if (errors != nullptr)
+            errors->Release();
+    };
+    if (D3DXAssembleShaderFromFileA(filename, 0, nullptr, &code, &errors) != 0) {
+        release();
+        return 0xFFFFFFFF;
+    }
+    const auto* tokens = static_cast<const DWORD*>(code->GetBufferPointer());
+    DWORD handle = 0;
+    if (Device->CreateVertexShader(VertDecl, tokens, &handle, 0) != D3D_OK &&
+        Device->CreateVertexShader(VertDecl, tokens, &handle, D3DUSAGE_SOFTWAREPROCESSING) != D3D_OK) {
+        release();
+        throw EngineGeneralException(std::string("The system lacks required programmable vertex processing unit support"));
+    }
+    release();
+    return handle;
+}
+
 void GraphicsContext::SetVertexShaderConstant(dword reg, float f)
 {
     const float value[4] = {f, 0.0f, 0.0f, 1.0f};

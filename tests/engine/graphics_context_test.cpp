@@ -12,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -384,6 +387,40 @@ TEST_F(Context, ShaderConstants)
     c->Device->GetVertexShaderConstant(13, r, 1);
     EXPECT_EQ(r[0], 7.0f);
     EXPECT_EQ(r[2], 9.0f);
+}
+
+TEST_F(Context, VertexShadersFromFiles)
+{
+    EXPECT_EQ(c->CreateVertexShader("/nonexistent/shader.vsh"), 0xFFFFFFFFu);
+
+    const std::string path = testing::TempDir() + "engine_shader_" + std::to_string(getpid()) + ".vsh";
+    std::ofstream(path) << "vs.1.1\n"
+                           "m4x4 oPos, v0, c0\n"
+                           "mov oD0, c4\n";
+    const dword handle = c->CreateVertexShader(path.c_str());
+    std::remove(path.c_str());
+    ASSERT_NE(handle, 0xFFFFFFFFu);
+
+    // The shader reads the engine's vertex layout: a full-screen quad in
+    // clip space comes out in the constant colour.
+    Matrix4x4 identity;
+    c->SetVertexShaderConstant(0, identity);
+    c->SetVertexShaderConstant(4, Vector4(0.0f, 1.0f, 0.0f, 1.0f));
+    c->SetVertexShader(handle);
+    c->SetLighting(false);
+    c->SetBackfaceCulling(false);
+    c->SetTexture(0, nullptr);
+    c->SetTextureStageColor(0, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_CURRENT, 0);
+    c->Clear(0xFF000000);
+    const Vertex quad[6] = {At(-1, 1, 0.5f), At(1, 1, 0.5f), At(-1, -1, 0.5f),
+                            At(1, 1, 0.5f), At(1, -1, 0.5f), At(-1, -1, 0.5f)};
+    EXPECT_TRUE(c->Draw(quad, 6));
+    std::vector<std::uint32_t> pixels;
+    UINT w = 0, h = 0;
+    ASSERT_EQ(D3DReadBackBuffer(c->Device, pixels, w, h), D3D_OK);
+    EXPECT_EQ(pixels[32 * 64 + 32] & 0xFFFFFF, 0x00FF00u);
+    c->DeleteVertexShader(handle);
+    c->SetVertexShader(0x1458);
 }
 
 TEST_F(Context, MaterialGoesToTheDeviceWhole)

@@ -1,0 +1,54 @@
+#pragma once
+
+// The game's scene: board, grid, the two stone models and the table, as
+// written to data/geometry2.3ds by make_scene.
+
+#include "tools/tds_writer.h"
+
+namespace scene {
+
+// Sizes, in world units (Y up; the person sits at -z).
+//
+// The game watches from (0, 100, -100) towards the origin with a vertical
+// field of view of pi/4 (horizontal pi/3). A grid spacing of 5 makes the
+// 18 spaces 90 units across; with a border of 6 the board is 102 x 102.
+// Its near edge then lies at 85 % of the half-height below the centre of the
+// view (88 % for the bottom of its front face) and its near corners at 81 %
+// of the half-width: the whole board shows with a margin, large enough that
+// a stone spans about 30 pixels at 1024 x 768.
+inline constexpr float GridSpacing = 5.0f;
+inline constexpr int GridLines = 19;
+inline constexpr float GridHalf = GridSpacing * (GridLines - 1) / 2;  // 45
+inline constexpr float BoardHalf = GridHalf + 6.0f;                   // 51
+// The top face is the plane y = 0, so the view's target is the board's centre.
+inline constexpr float BoardTop = 0.0f;
+inline constexpr float BoardThickness = 5.0f;
+// The grid floats this far above the board: with a 24-bit depth buffer at
+// the far edge (about 180 units away) one depth step is about 0.002, so the
+// lines never fight the board, and no one can see the gap.
+inline constexpr float GridLift = 0.1f;
+inline constexpr float LineWidth = 0.3f;  // about 2 pixels at 1024 x 768
+inline constexpr float StarRadius = 0.6f;
+
+// Stones are spheres that the game flattens to 0.4 of their height, which
+// gives the lens of a real stone (22 mm across, 9 mm high). A diameter of
+// 4.8 leaves a small gap between neighbours, as on a real board.
+inline constexpr float StoneRadius = 2.4f;
+inline constexpr float StoneFlattening = 0.4f;
+// The centre of a flattened stone resting on the board.
+inline constexpr float StoneRestHeight = BoardTop + StoneFlattening * StoneRadius;
+inline constexpr int StoneSlices = 18;
+inline constexpr int StoneStacks = 6;  // an even count keeps a ring on the rim
+
+// The table top is wide enough to fill the view behind the board from the
+// starting camera (the top corners of the view reach it about 150 units out).
+inline constexpr float TableHalf = 220.0f;
+inline constexpr float TableThickness = 4.0f;
+inline constexpr float TableHeight = 170.0f;  // floor to top, legs included
+inline constexpr float TableLegHalf = 5.0f;
+
+inline constexpr const char* WoodImage = "wood.jpg";
+
+tds::SceneFile BuildGameScene();
+
+}  // namespace scene

@@ -1,0 +1,23 @@
+// Writes the game's scene file: make_scene [output], by default
+// data/geometry2.3ds below the working directory.
+
+#include "tools/game_scene.h"
+#include "tools/tds_writer.h"
+
+#include <cstdio>
+#include <exception>
+
+int main(int argc, char** argv)
+{
+    const char* path = argc > 1 ? argv[1] : "data/geometry2.3ds";
+    try {
+        if (!tds::SaveFile(path, scene::BuildGameScene().Build())) {
+            std::fprintf(stderr, "make_scene: cannot write %s\n", path);
+            return 1;
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "make_scene: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

@@ -3,7 +3,7 @@
 
 #include "engine/3dengine.h"
 #include "engine/lights.h"
-#include "fake_adapter.h"
+#include "device_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -51,36 +51,9 @@ TEST(Lights, TransformsMovePositionNotTheStoredOne)
 
 namespace
 {
-class LightSlots : public ::testing::Test
+class LightSlots : public enginetest::DeviceTest
 {
 protected:
-    void SetUp() override
-    {
-        window = enginetest::TestWindow();
-        engine = new Engine3D(&fake);
-        GraphicsInitParameters p;
-        p.XRes = p.YRes = 64;
-        p.Bpp = 32;
-        p.RefreshRate = 60;
-        p.DepthBits = 24;
-        p.HardwareTnL = true;
-        p.NumBuffers = 1;
-        p.DevType = D3DDEVTYPE_HAL;
-        c = engine->CreateGraphicsContext(window, 0, &p);
-        ASSERT_NE(c, nullptr);
-    }
-    void TearDown() override
-    {
-        if (c->MainSurface != nullptr)
-            c->MainSurface->Release();
-        if (c->DepthSurface != nullptr)
-            c->DepthSurface->Release();
-        c->Device->Release();
-        delete c;
-        delete engine;
-        DestroyWindow(window);
-    }
-
     D3DLIGHT8 Installed(dword index)
     {
         D3DLIGHT8 l{};
@@ -90,11 +63,6 @@ protected:
         EXPECT_TRUE(on);
         return l;
     }
-
-    enginetest::FakeAdapter fake{{enginetest::Mode(64, 64, 60, D3DFMT_X8R8G8B8)}};
-    Engine3D* engine = nullptr;
-    HWND window = nullptr;
-    GraphicsContext* c = nullptr;
 };
 }
 

@@ -3,7 +3,7 @@
 
 #include "engine/3dengine.h"
 #include "engine/particles.h"
-#include "fake_adapter.h"
+#include "device_fixture.h"
 #include "math/random.h"
 #include "platform/d3d/call_log.h"
 #include "platform/d3d/readback.h"
@@ -121,43 +121,9 @@ TEST(Particles, SpawnRateSetterTruncatesAndNeverGoesNegative)
 
 namespace
 {
-class ParticleDrawing : public ::testing::Test
+class ParticleDrawing : public enginetest::DeviceTest
 {
-protected:
-    void SetUp() override
-    {
-        window = enginetest::TestWindow();
-        engine = new Engine3D(&fake);
-        GraphicsInitParameters p;
-        p.XRes = p.YRes = 64;
-        p.Bpp = 32;
-        p.RefreshRate = 60;
-        p.DepthBits = 24;
-        p.HardwareTnL = true;
-        p.NumBuffers = 1;
-        p.DevType = D3DDEVTYPE_HAL;
-        c = engine->CreateGraphicsContext(window, 0, &p);
-        ASSERT_NE(c, nullptr);
-        log = GetDeviceCallLog(c->Device);
-    }
-    void TearDown() override
-    {
-        if (c->MainSurface != nullptr)
-            c->MainSurface->Release();
-        if (c->DepthSurface != nullptr)
-            c->DepthSurface->Release();
-        c->Device->Release();
-        delete c;
-        delete engine;
-        DestroyWindow(window);
-    }
-
-    enginetest::FakeAdapter fake{{enginetest::Mode(64, 64, 60, D3DFMT_X8R8G8B8)}};
-    Engine3D* engine = nullptr;
-    HWND window = nullptr;
-    GraphicsContext* c = nullptr;
-    go3d::d3d::CallLog* log = nullptr;
-};
+protected:};
 }
 
 TEST_F(ParticleDrawing, AnEmptyEmitterMakesNoDeviceCall)

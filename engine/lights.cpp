@@ -192,6 +192,12 @@ SpotLight::SpotLight(const Vector3& position, const Vector3& direction, float th
 {
     Position = position;
     Direction = direction;
+    SetGeometry(theta, phi, range, attenuation0, attenuation1, attenuation2);
+}
+
+void SpotLight::SetGeometry(float theta, float phi, float range, float attenuation0, float attenuation1,
+                            float attenuation2)
+{
     SetCone(theta, phi);
     Range = range;
     SetAttenuation(attenuation0, attenuation1, attenuation2);
@@ -232,10 +238,7 @@ TargetSpotLight::TargetSpotLight(const Vector3& position, const Vector3& target,
 {
     Position = position;
     Target = target;
-    SetCone(theta, phi);
-    Range = range;
-    SetAttenuation(attenuation0, attenuation1, attenuation2);
-    Falloff = 1.0f;
+    SetGeometry(theta, phi, range, attenuation0, attenuation1, attenuation2);
 }
 
 Matrix4x4 TargetSpotLight::GetTargetTransformMatrix()

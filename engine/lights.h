@@ -207,6 +207,11 @@ public:
     void RotateDirection(const Vector3& axis, float angle) override { DirectionRotation.Rotate(axis, angle); }
     void RotateDirection(float x, float y, float z) override { DirectionRotation.Rotate(x, y, z); }
     void SetLight(dword index, GraphicsContext* gc) override;
+
+protected:
+    // The cone, range and attenuation of the full constructors; falloff 1.
+    void SetGeometry(float theta, float phi, float range, float attenuation0, float attenuation1,
+                     float attenuation2);
 };
 
 class TargetSpotLight : public SpotLight

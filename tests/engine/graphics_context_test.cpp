@@ -19,42 +19,12 @@
 #include <string>
 #include <vector>
 
-using enginetest::FakeAdapter;
-using enginetest::Mode;
 
 namespace
 {
-class Context : public ::testing::Test
+class Context : public enginetest::DeviceTest
 {
 protected:
-    void SetUp() override
-    {
-        window = enginetest::TestWindow();
-        ASSERT_NE(window, nullptr);
-        fake.MaxSimultaneousTextures = stages;
-        engine = new Engine3D(&fake);
-        GraphicsInitParameters p;
-        p.XRes = 64;
-        p.YRes = 64;
-        p.Bpp = 32;
-        p.RefreshRate = 60;
-        p.DepthBits = 24;
-        p.HardwareTnL = true;
-        p.NumBuffers = 1;
-        p.DevType = D3DDEVTYPE_HAL;
-        c = engine->CreateGraphicsContext(window, 0, &p);
-        ASSERT_NE(c, nullptr);
-        log = GetDeviceCallLog(c->Device);
-        ASSERT_NE(log, nullptr);
-    }
-
-    void TearDown() override
-    {
-        enginetest::DisposeContext(c);
-        delete engine;
-        DestroyWindow(window);
-    }
-
     DWORD Rs(D3DRENDERSTATETYPE s)
     {
         DWORD v = 0xDEADBEEF;
@@ -76,15 +46,6 @@ protected:
         return m;
     }
 
-    std::vector<std::string> Calls(const std::function<void()>& operation)
-    {
-        log->Clear();
-        log->Enable(true);
-        operation();
-        log->Enable(false);
-        return log->Texts();
-    }
-
     static bool IsIdentity(const D3DMATRIX& m)
     {
         for (int r = 0; r < 4; ++r)
@@ -101,12 +62,8 @@ protected:
         return m;
     }
 
-    DWORD stages = 8;
-    FakeAdapter fake{{Mode(64, 64, 60, D3DFMT_X8R8G8B8)}};
-    Engine3D* engine = nullptr;
-    HWND window = nullptr;
-    GraphicsContext* c = nullptr;
-    go3d::d3d::CallLog* log = nullptr;
+    // The fake adapter's stage count.
+    static constexpr DWORD stages = 8;
 };
 
 Vertex At(float x, float y, float z)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <bit>
 #include <cstdint>
 #include <functional>
@@ -49,6 +51,12 @@ struct LayoutCase
     std::function<void(tds::ChunkWriter&)> write;
     Bytes expected;
 };
+
+// Test listings name a case by what it checks, not by its bytes.
+void PrintTo(const LayoutCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 tds::MeshData OneFace()
 {

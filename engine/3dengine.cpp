@@ -34,8 +34,9 @@ struct FormatDepth
     ColorDepth Depth;
 };
 
-// In the order GetPixelFormatFromColorDepth tries them.
-const FormatDepth FormatDepths[] = {
+// In the order GetPixelFormatFromColorDepth tries them. Constant-initialised:
+// the program's engine root reads it before main, from another file.
+constexpr FormatDepth FormatDepths[] = {
     {D3DFMT_R8G8B8, {24, 24, 0}},   {D3DFMT_A8R8G8B8, {32, 24, 8}}, {D3DFMT_X8R8G8B8, {32, 24, 0}},
     {D3DFMT_R5G6B5, {16, 16, 0}},   {D3DFMT_X1R5G5B5, {16, 15, 0}}, {D3DFMT_A1R5G5B5, {16, 15, 1}},
     {D3DFMT_P8, {8, 8, 0}},

@@ -31,12 +31,12 @@ struct ColorDepth
     dword ColorBits;
     dword AlphaBits;
 
-    ColorDepth(std::int32_t bpp = 0, dword colorBits = 0, dword alphaBits = 0)
+    constexpr ColorDepth(std::int32_t bpp = 0, dword colorBits = 0, dword alphaBits = 0)
         : Bpp(bpp), ColorBits(colorBits), AlphaBits(alphaBits)
     {
     }
 
-    bool operator==(const ColorDepth& o) const
+    constexpr bool operator==(const ColorDepth& o) const
     {
         return Bpp == o.Bpp && ColorBits == o.ColorBits && AlphaBits == o.AlphaBits;
     }

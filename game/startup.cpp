@@ -1,6 +1,7 @@
 #include "game/game.h"
 
 #include "engine/exceptions.h"
+#include "engine/3dgeom.h"
 #include "engine/sceneloader.h"
 #include "engine/textureman.h"
 #include "engine/window.h"

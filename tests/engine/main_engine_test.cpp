@@ -38,6 +38,8 @@ TEST(MainEngine, HoldsTheAdaptersBeforeMainRuns)
     const ProbeRun run = Probe("offscreen");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("adapters 1"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("modes 0"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("modes "), std::string::npos) << run.output;
 }
 
 TEST(MainEngine, WithoutGraphicsTellsAFatalErrorAndFails)

@@ -63,7 +63,7 @@ protected:
         RegisterWindowClass();
         WindowHandle = CreateMainWindow("go3d", CENTER_X, CENTER_Y, 100, 50);
         ASSERT_NE(WindowHandle, nullptr);
-        ASSERT_TRUE(InitializeScene());
+        ASSERT_TRUE(InitializeScene()) << (Boxes.empty() ? "" : Boxes.front());
     }
 
     static void TearDownTestSuite()

@@ -5,8 +5,14 @@
 
 #include "platform/win/win32.h"
 
+#include <string>
+
 struct SDL_Window;
 
 // The SDL window of a live window handle (created with SDL_WINDOW_OPENGL),
 // or null for a null, unknown or destroyed handle.
 SDL_Window* GetSDLWindow(HWND hwnd);
+
+// The title the window shows now, for tests that check what the program
+// wrote there; empty for an unknown handle.
+std::string GetShownWindowTitle(HWND hwnd);

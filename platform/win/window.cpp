@@ -200,6 +200,12 @@ SDL_Window* GetSDLWindow(HWND hwnd)
     return w ? w->sdl.get() : nullptr;
 }
 
+std::string GetShownWindowTitle(HWND hwnd)
+{
+    SDL_Window* sdl = GetSDLWindow(hwnd);
+    return sdl ? SDL_GetWindowTitle(sdl) : "";
+}
+
 
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL)
 {

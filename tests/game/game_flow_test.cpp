@@ -8,7 +8,6 @@
 #include "platform/win/message_box.h"
 #include "platform/win/sdl_window.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -217,7 +216,7 @@ TEST_F(Game, AMiddleClickShowsTheScoreInTheTitle)
 {
     BoardPoints[9][9].State = Stone_Black;
     Click(9, 9, false, true);
-    EXPECT_STREQ(SDL_GetWindowTitle(GetSDLWindow(WindowHandle)), "Position Evaluation: -100.000000");
+    EXPECT_EQ(GetShownWindowTitle(WindowHandle), "Position Evaluation: -100.000000");
 }
 
 TEST_F(Game, TheFrameShowsBoardStonesAndPanel)

@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -223,6 +225,9 @@ TEST_F(Game, TheFrameShowsBoardStonesAndPanel)
 {
     BoardPoints[9][9].State = Stone_White;
     BoardPoints[3][3].State = Stone_Black;
+    // The light fades in over the first three seconds of the game.
+    while (AppTimer.GetMilliSec() < 3000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     DrawFrame();
     const std::vector<std::uint32_t> pixels = Frame();
     int x = 0, y = 0;

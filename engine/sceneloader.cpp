@@ -1,0 +1,830 @@
+#include "engine/sceneloader.h"
+
+#include "engine/3dengine.h"
+#include "engine/assertion.h"
+#include "engine/camera.h"
+#include "engine/curves.h"
+#include "engine/lights.h"
+#include "engine/object.h"
+#include "engine/textureman.h"
+#include "math/basis.h"
+#include "math/matrix3x3.h"
+#include "math/matrix4x4.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace SceneLoader {
+
+dword BytesRead = 0;
+bool eof = false;
+Material* MaterialArray = nullptr;
+dword MaterialCount = 0;
+GraphicsContext* LoaderContext = nullptr;
+bool SaveNormalFiles = false;
+std::string DataPath;
+std::string SceneFileName;
+
+namespace {
+
+// Frees the materials of the last file at exit, after every load is over.
+struct MaterialArrayRelease
+{
+    ~MaterialArrayRelease()
+    {
+        delete[] MaterialArray;
+        MaterialArray = nullptr;
+        MaterialCount = 0;
+    }
+} materialArrayRelease;
+
+// The bounds of the load in progress. The loaders open their file through
+// ScenePass; reads on that handle are then held inside the chunk being read,
+// and a malformed file marks the pass broken, which ends every loop. Reads on
+// any other handle (a test reading a fixture by hand) go straight through.
+struct Pass
+{
+    HANDLE file = INVALID_HANDLE_VALUE;
+    dword position = 0;  // from the start of the file
+    dword limit = 0;     // no read goes past this offset
+    std::vector<dword> outer;  // limits of the containers entered, outermost first
+    bool broken = false;
+};
+
+Pass* Current = nullptr;
+
+Pass* PassOf(HANDLE file)
+{
+    return Current != nullptr && Current->file == file ? Current : nullptr;
+}
+
+bool Broken(HANDLE file)
+{
+    const Pass* p = PassOf(file);
+    return p != nullptr && p->broken;
+}
+
+void MarkBroken(HANDLE file)
+{
+    if (Pass* p = PassOf(file))
+        p->broken = true;
+}
+
+// Opens a scene file for one pass and closes it when the pass ends.
+class ScenePass
+{
+public:
+    explicit ScenePass(const char* fileName)
+    {
+        HANDLE h = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return;
+        const DWORD size = SetFilePointer(h, 0, nullptr, FILE_END);
+        if (size == INVALID_SET_FILE_POINTER || SetFilePointer(h, 0, nullptr, FILE_BEGIN) != 0) {
+            CloseHandle(h);
+            return;
+        }
+        pass_.file = h;
+        pass_.limit = size;
+        previous_ = Current;
+        Current = &pass_;
+        eof = false;
+    }
+    ~ScenePass()
+    {
+        if (!IsOpen())
+            return;
+        Current = previous_;
+        CloseHandle(pass_.file);
+    }
+    ScenePass(const ScenePass&) = delete;
+    ScenePass& operator=(const ScenePass&) = delete;
+
+    bool IsOpen() const { return pass_.file != INVALID_HANDLE_VALUE; }
+    HANDLE File() const { return pass_.file; }
+    bool Broken() const { return pass_.broken; }
+
+private:
+    Pass pass_;
+    Pass* previous_ = nullptr;
+};
+
+// Reads size bytes, or zeros where the file (or the chunk) has none.
+void Fetch(HANDLE file, void* to, dword size)
+{
+    BytesRead += size;
+    Pass* p = PassOf(file);
+    if (p != nullptr) {
+        const bool insideChunk = size <= p->limit - p->position;
+        if (p->broken || !ENGINE_CHECK(insideChunk)) {
+            p->broken = true;
+            std::memset(to, 0, size);
+            return;
+        }
+    }
+    DWORD got = 0;
+    if (!ReadFile(file, to, size, &got, nullptr))
+        got = 0;
+    if (got < size) {
+        eof = true;
+        std::memset(static_cast<unsigned char*>(to) + got, 0, size - got);
+    }
+    if (p != nullptr)
+        p->position += got;
+}
+
+// Forward only; within the pass's bounds.
+void Advance(HANDLE file, dword n)
+{
+    Pass* p = PassOf(file);
+    if (p != nullptr) {
+        const bool insideChunk = n <= p->limit - p->position;
+        if (p->broken || !ENGINE_CHECK(insideChunk)) {
+            p->broken = true;
+            return;
+        }
+    }
+    LONG high = 0;
+    SetFilePointer(file, static_cast<LONG>(n), &high, FILE_CURRENT);
+    if (p != nullptr)
+        p->position += n;
+}
+
+// A header just read: at least its own 6 bytes long and within the chunk or
+// container it stands in. Anything else breaks the pass.
+bool ChunkFits(HANDLE file, const ChunkHeader& ch)
+{
+    if (eof)
+        return false;
+    Pass* p = PassOf(file);
+    if (p == nullptr)
+        return ch.length >= 6;
+    if (p->broken)
+        return false;
+    const dword start = p->position - 6;
+    const bool chunkFits = ch.length >= 6 && ch.length <= p->limit - start;
+    if (!ENGINE_CHECK(chunkFits)) {
+        p->broken = true;
+        return false;
+    }
+    return true;
+}
+
+// Holds reads inside a chunk whose header was just read and fits.
+class ChunkScope
+{
+public:
+    ChunkScope(HANDLE file, const ChunkHeader& ch) : pass_(PassOf(file))
+    {
+        if (pass_ == nullptr || pass_->broken)
+            return;
+        narrowed_ = true;
+        saved_ = pass_->limit;
+        pass_->limit = pass_->position - 6 + ch.length;
+    }
+    ~ChunkScope()
+    {
+        if (narrowed_)
+            pass_->limit = saved_;
+    }
+    ChunkScope(const ChunkScope&) = delete;
+    ChunkScope& operator=(const ChunkScope&) = delete;
+
+private:
+    Pass* pass_;
+    bool narrowed_ = false;
+    dword saved_ = 0;
+};
+
+// Top-level walk: a container is entered by reading on inside it; once its
+// end is reached the walk goes on in the container around it.
+void Enter(HANDLE file, const ChunkHeader& ch)
+{
+    Pass* p = PassOf(file);
+    if (p == nullptr || p->broken)
+        return;
+    p->outer.push_back(p->limit);
+    p->limit = p->position - 6 + ch.length;
+}
+
+// The main chunk bounds the whole walk; what follows it is not read.
+void EnterMain(HANDLE file, const ChunkHeader& ch)
+{
+    if (Pass* p = PassOf(file); p != nullptr && !p->broken)
+        p->limit = p->position - 6 + ch.length;
+}
+
+bool WalkOver(HANDLE file)
+{
+    if (eof)
+        return true;
+    Pass* p = PassOf(file);
+    if (p == nullptr)
+        return false;
+    while (p->position >= p->limit && !p->outer.empty()) {
+        p->limit = p->outer.back();
+        p->outer.pop_back();
+    }
+    return p->broken || p->position >= p->limit;
+}
+
+// f x 100 toward zero, saturated: the file may hold any float.
+std::int32_t WholePercent(float f)
+{
+    const double v = std::trunc(static_cast<double>(f) * 100.0);
+    if (std::isnan(v))
+        return 0;
+    if (v <= -2147483648.0)
+        return INT32_MIN;
+    if (v >= 2147483647.0)
+        return INT32_MAX;
+    return static_cast<std::int32_t>(v);
+}
+
+bool IsMapChunk(dword id)
+{
+    return id == Chunk_Mat_TextureMap || id == Chunk_Mat_TextureMap2 || id == Chunk_Mat_OpacityMap ||
+           id == Chunk_Mat_BumpMap || id == Chunk_Mat_ReflectionMap || id == Chunk_Mat_SelfIlluminationMap;
+}
+
+IDirect3DTexture8* LoadMapTexture(const MaterialMap& map)
+{
+    // Without a context there is no texture cache: the slot stays empty.
+    if (LoaderContext == nullptr || LoaderContext->TextureManager == nullptr)
+        return nullptr;
+    // The file name's own zero ends the path.
+    const std::string path = DataPath + map.FileName;
+    return LoaderContext->TextureManager->LoadTexture(path.c_str());
+}
+
+std::int32_t ReadMesh(HANDLE file, const ChunkHeader& ch, const std::string& name, void** out)
+{
+    std::vector<Vertex> vertices;
+    std::vector<Triangle> triangles;
+    dword VertexCount = 0;
+    ::Material material;
+    Basis base;
+    Vector3 translation;
+    bool noFaces = true;
+    bool haveVertices = false;
+    bool refused = false;
+
+    while (BytesRead < ch.length) {
+        if (!ENGINE_CHECK(!eof))
+            return ObjType_None;
+        const ChunkHeader sub = ReadChunk(file);
+        if (!ChunkFits(file, sub))
+            break;
+        ChunkScope scope(file, sub);
+        switch (sub.id) {
+        case Chunk_TriMesh_VertexList:
+            VertexCount = ReadWord(file);
+            vertices.assign(VertexCount, Vertex());
+            for (dword i = 0; i < VertexCount && !Broken(file); ++i)
+                vertices[i].Position = ReadVector(file, true);
+            haveVertices = true;
+            break;
+        case Chunk_TriMesh_FaceList: {
+            noFaces = false;
+            const dword faces = ReadWord(file);
+            triangles.assign(faces, Triangle());
+            for (dword f = 0; f < faces && !Broken(file); ++f) {
+                const Index a = ReadWord(file);
+                const Index b = ReadWord(file);
+                const Index c = ReadWord(file);
+                ReadWord(file);  // flags
+                triangles[f] = Triangle(a, c, b);
+            }
+            break;
+        }
+        case Chunk_TriMesh_MaterialGroup: {
+            // A name the file does not define leaves the default material.
+            const ::Material* found = FindMaterial(ReadString(file));
+            material = found != nullptr ? *found : ::Material();
+            const dword k = ReadWord(file);
+            SkipBytes(file, static_cast<std::int32_t>(2 * k));
+            break;
+        }
+        case Chunk_TriMesh_TexCoords:
+            if (!ENGINE_CHECK((dword)ReadWord(file) == VertexCount)) {
+                // The pairs cannot be matched with the vertices.
+                refused = true;
+                SkipBytes(file, static_cast<std::int32_t>(sub.length) - 8);
+                break;
+            }
+            for (dword i = 0; i < VertexCount && !Broken(file); ++i) {
+                const float u = ReadFloat(file);
+                const float v = ReadFloat(file);
+                vertices[i].Tex[0] = TexCoord(u, -v);
+                vertices[i].Tex[1] = TexCoord(u, -v);
+            }
+            break;
+        case Chunk_TriMesh_LocalAxes:
+            base.i = ReadVector(file, true);
+            base.k = ReadVector(file, true);
+            base.j = ReadVector(file, true);
+            translation = ReadVector(file, true);
+            break;
+        default:
+            SkipChunk(file, sub);
+            break;
+        }
+    }
+    if (Broken(file) || !ENGINE_CHECK(!eof) || refused)
+        return ObjType_None;
+
+    if (noFaces) {
+        auto* path = new CatmullRomSpline;
+        path->Name = name;
+        for (const Vertex& v : vertices)
+            path->AddPoint(v.Position);
+        *out = path;
+        return ObjType_Curve;
+    }
+
+    const bool faceListHasVertices = haveVertices;
+    if (!ENGINE_CHECK(faceListHasVertices))
+        return ObjType_None;
+    bool cornersBelowVertexCount = true;
+    for (const Triangle& t : triangles)
+        for (Index corner : t.Vertices)
+            cornersBelowVertexCount = cornersBelowVertexCount && corner < VertexCount;
+    if (!ENGINE_CHECK(cornersBelowVertexCount))
+        return ObjType_None;
+
+    // Into the object's own space: the frame becomes its transform.
+    base.i.Normalize();
+    base.j.Normalize();
+    base.k.Normalize();
+    Matrix3x3 RotXForm = base.CreateRotationMatrix();
+    RotXForm.Orthogonalize();
+    const Matrix4x4 toLocal(RotXForm.Transposed());
+    for (Vertex& v : vertices) {
+        v.Position.Translate(-translation.x, -translation.y, -translation.z);
+        v.Position.Transform(toLocal);
+    }
+
+    auto* object = new Object(LoaderContext, 1);
+    object->Name = name;
+    object->GetTriMesh()->SetData(vertices.data(), triangles.data(), VertexCount,
+                                  static_cast<dword>(triangles.size()));
+    object->Material = material;
+    object->SetRotation(Matrix4x4(RotXForm));
+    object->SetTranslation(translation.x, translation.y, translation.z);
+    *out = object;
+    return ObjType_Mesh;
+}
+
+std::int32_t ReadLight(HANDLE file, const ChunkHeader& ch, const std::string& name, void** out)
+{
+    const Vector3 pos = ReadVector(file, true);
+    const Color color = ReadColor(file);
+    bool spot = false;
+    bool shadowed = false;
+    bool attenuation = false;
+    float outerRange = 10000.0f;
+    float multiplier = 1.0f;
+    Vector3 SpotTarget;
+    float hotspot = 0.0f;
+    float falloff = 0.0f;
+
+    while (BytesRead < ch.length && !eof && !Broken(file)) {
+        const ChunkHeader sub = ReadChunk(file);
+        if (!ChunkFits(file, sub))
+            break;
+        ChunkScope scope(file, sub);
+        switch (sub.id) {
+        case Chunk_Light_Spot:
+            spot = true;
+            SpotTarget = ReadVector(file, true);
+            hotspot = ReadFloat(file) / 180.0f;
+            falloff = ReadFloat(file) / 180.0f;
+            break;
+        case Chunk_Light_Attenuation:
+            attenuation = true;
+            break;
+        case Chunk_Light_Shadowed:
+            shadowed = true;
+            break;
+        case Chunk_Light_OuterRange:
+            outerRange = ReadFloat(file);
+            break;
+        case Chunk_Light_Multiplier:
+            multiplier = ReadFloat(file);
+            break;
+        default:
+            SkipChunk(file, sub);
+            break;
+        }
+    }
+    // Neither the attenuation flag nor the outer range reaches the light.
+    (void)attenuation;
+    (void)outerRange;
+    if (Broken(file) || !ENGINE_CHECK(!eof))
+        return ObjType_None;
+
+    Light* light = spot ? static_cast<Light*>(new TargetSpotLight(pos, SpotTarget, hotspot, falloff, 1000.0f, 1.0f,
+                                                                  0.0f, 0.0f))
+                        : new PointLight(pos, 1000.0f, 1.0f, 0.0f, 0.0f);
+    light->SetColor(color);
+    light->SetShadowCasting(shadowed);
+    light->SetIntensity(multiplier);
+    light->Name = name;
+    *out = light;
+    return spot ? ObjType_SpotLight : ObjType_PointLight;
+}
+
+std::int32_t ReadCamera(HANDLE file, const ChunkHeader& chunk, const std::string& name, void** out)
+{
+    Vector3 pos, targ;
+    float bank = 0.0f, lens = 0.0f;
+    {
+        ChunkScope scope(file, chunk);
+        pos = ReadVector(file, true);
+        targ = ReadVector(file, true);
+        bank = ReadFloat(file);
+        lens = ReadFloat(file);
+    }
+    if (Broken(file) || !ENGINE_CHECK(!eof))
+        return ObjType_None;
+
+    auto* camera = new Camera;
+    const Vector3 view = (targ - pos).Normalized();
+    Vector3 up(0.0f, 1.0f, 0.0f);
+    up.Rotate(view, bank);
+    camera->SetCamera(pos, targ, up);
+    camera->Name = name;
+    camera->SetFOV(2.0f * ((2400.0f / lens) / 180.0f));
+    *out = camera;
+    return ObjType_Camera;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Primitives
+
+byte ReadByte(HANDLE file)
+{
+    byte v = 0;
+    Fetch(file, &v, 1);
+    return v;
+}
+
+word ReadWord(HANDLE file)
+{
+    unsigned char b[2];
+    Fetch(file, b, 2);
+    return static_cast<word>(b[0] | b[1] << 8);
+}
+
+dword ReadDword(HANDLE file)
+{
+    unsigned char b[4];
+    Fetch(file, b, 4);
+    return dword(b[0]) | dword(b[1]) << 8 | dword(b[2]) << 16 | dword(b[3]) << 24;
+}
+
+float ReadFloat(HANDLE file)
+{
+    const dword bits = ReadDword(file);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+Vector3 ReadVector(HANDLE file, bool SwapYZ)
+{
+    const float f1 = ReadFloat(file);
+    const float f2 = ReadFloat(file);
+    const float f3 = ReadFloat(file);
+    return SwapYZ ? Vector3(f1, f3, f2) : Vector3(f1, f2, f3);
+}
+
+std::string ReadString(HANDLE file)
+{
+    std::string s;
+    for (;;) {
+        const byte c = ReadByte(file);
+        if (eof || Broken(file))
+            break;
+        s.push_back(static_cast<char>(c));
+        if (c == 0)
+            break;
+    }
+    return s;
+}
+
+ChunkHeader ReadChunk(HANDLE file)
+{
+    ChunkHeader ch;
+    ch.id = ReadWord(file);
+    ch.length = ReadDword(file);
+    return ch;
+}
+
+Color ReadColor(HANDLE file)
+{
+    const ChunkHeader ch = ReadChunk(file);
+    if (!ChunkFits(file, ch))
+        return Color(0.0f, 0.0f, 0.0f, 1.0f);
+    switch (ch.id) {
+    case Chunk_Color_24:
+    case Chunk_Color_Lin24: {
+        const int r = ReadByte(file);
+        const int g = ReadByte(file);
+        const int b = ReadByte(file);
+        return Color(r, g, b, 255);
+    }
+    case Chunk_Color_Float:
+    case Chunk_Color_LinFloat: {
+        // Stored as read: the constructors would clamp.
+        Color c(0.0f, 0.0f, 0.0f, 1.0f);
+        c.r = ReadFloat(file);
+        c.g = ReadFloat(file);
+        c.b = ReadFloat(file);
+        return c;
+    }
+    default:
+        return Color(0.0f, 0.0f, 0.0f, 1.0f);
+    }
+}
+
+Percent ReadPercent(HANDLE file)
+{
+    const ChunkHeader ch = ReadChunk(file);
+    Percent p;
+    if (!ChunkFits(file, ch))
+        return p;
+    if (ch.id == Chunk_Percent_Int) {
+        const word v = ReadWord(file);
+        p.IntPercent = v;
+        p.FloatPercent = v / 100.0f;
+    } else if (ch.id == Chunk_Percent_Float) {
+        const float f = ReadFloat(file);
+        p.IntPercent = WholePercent(f);
+        p.FloatPercent = f;
+    }
+    return p;
+}
+
+void SkipChunk(HANDLE file, const ChunkHeader& ch)
+{
+    if (!ENGINE_CHECK(ch.length >= 6)) {
+        MarkBroken(file);
+        return;
+    }
+    BytesRead += ch.length - 6;
+    Advance(file, ch.length - 6);
+}
+
+void SkipBytes(HANDLE file, std::int32_t n)
+{
+    // Never back: the walk must always make headway.
+    if (!ENGINE_CHECK(n >= 0)) {
+        MarkBroken(file);
+        return;
+    }
+    BytesRead += static_cast<dword>(n);
+    Advance(file, static_cast<dword>(n));
+}
+
+// ---------------------------------------------------------------------------
+// Objects
+
+std::int32_t ReadObject(HANDLE file, const ChunkHeader& ch, void** out)
+{
+    if (out == nullptr || LoaderContext == nullptr)
+        return ObjType_None;
+    *out = nullptr;
+    ChunkScope block(file, ch);
+    BytesRead = 6;
+    const std::string name = ReadString(file);
+    const ChunkHeader kind = ReadChunk(file);
+    if (!ChunkFits(file, kind))
+        return ObjType_None;
+    switch (kind.id) {
+    case Chunk_Obj_TriMesh: return ReadMesh(file, ch, name, out);
+    case Chunk_Obj_Light: return ReadLight(file, ch, name, out);
+    case Chunk_Obj_Camera: return ReadCamera(file, kind, name, out);
+    default: return ObjType_None;
+    }
+}
+
+void DestroyObject(std::int32_t type, void* object)
+{
+    switch (type) {
+    case ObjType_Mesh: delete static_cast<Object*>(object); break;
+    case ObjType_PointLight:
+    case ObjType_SpotLight: delete static_cast<Light*>(object); break;
+    case ObjType_Camera: delete static_cast<Camera*>(object); break;
+    case ObjType_Curve: delete static_cast<Curve*>(object); break;
+    default: break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Materials
+
+bool LoadMaterials(const char* FileName, Material** array)
+{
+    if (array == nullptr)
+        return false;
+    ScenePass pass(FileName);
+    if (!pass.IsOpen())
+        return false;
+    HANDLE file = pass.File();
+
+    const ChunkHeader main = ReadChunk(file);
+    if (main.id != Chunk_Main || !ChunkFits(file, main))
+        return false;
+    EnterMain(file, main);
+    if (!FindChunk(file, Chunk_Edit))
+        return false;
+
+    std::vector<Material> mats;
+    while (!WalkOver(file)) {
+        const ChunkHeader ch = ReadChunk(file);
+        if (!ChunkFits(file, ch))
+            break;
+        if (ch.id == Chunk_Edit_Material)
+            mats.push_back(ReadMaterial(file, ch));
+        else
+            SkipChunk(file, ch);
+    }
+    if (pass.Broken())
+        return false;
+
+    MaterialCount = static_cast<dword>(mats.size());
+    delete[] *array;
+    *array = new Material[MaterialCount];
+    for (dword i = 0; i < MaterialCount; ++i)
+        (*array)[i] = mats[i];
+    return true;
+}
+
+bool FindChunk(HANDLE file, word id)
+{
+    while (!WalkOver(file)) {
+        const ChunkHeader ch = ReadChunk(file);
+        if (!ChunkFits(file, ch))
+            return false;
+        if (ch.id == id) {
+            // The caller reads on inside it, so reads are held to its end.
+            Enter(file, ch);
+            return true;
+        }
+        SkipChunk(file, ch);
+    }
+    return false;
+}
+
+Material ReadMaterial(HANDLE file, const ChunkHeader& ch)
+{
+    if (!ENGINE_CHECK(ch.id == Chunk_Edit_Material))
+        return Material();
+    ChunkScope block(file, ch);
+    BytesRead = 6;
+    Material m;
+    while (BytesRead < ch.length && !eof && !Broken(file)) {
+        const ChunkHeader sub = ReadChunk(file);
+        if (!ChunkFits(file, sub))
+            break;
+        ChunkScope scope(file, sub);
+        switch (sub.id) {
+        case Chunk_Mat_Name: m.Name = ReadString(file); break;
+        case Chunk_Mat_Ambient: m.Ambient = ReadColor(file); break;
+        case Chunk_Mat_Diffuse: m.Diffuse = ReadColor(file); break;
+        case Chunk_Mat_Specular: m.Specular = ReadColor(file); break;
+        case Chunk_Mat_Shininess:
+            m.Power = static_cast<float>(ReadPercent(file).IntPercent);
+            if (m.Power > 0.0f)
+                m.SpecularEnabled = true;
+            break;
+        case Chunk_Mat_ShininessStrength: {
+            const float f = ReadPercent(file).FloatPercent;
+            m.Specular.r *= f;
+            m.Specular.g *= f;
+            m.Specular.b *= f;
+            break;
+        }
+        case Chunk_Mat_Transparency: m.Alpha = 1.0f - ReadPercent(file).FloatPercent; break;
+        case Chunk_Mat_SelfIllumination: m.Emissive = Color(ReadPercent(file).FloatPercent); break;
+        default:
+            if (IsMapChunk(sub.id)) {
+                const MaterialMap map = ReadMap(file, sub);
+                if (Broken(file))
+                    break;
+                m.SetTexture(LoadMapTexture(map), map.Type);
+                if (sub.id == Chunk_Mat_BumpMap)
+                    m.BumpStrength = map.Strength;
+                else if (sub.id == Chunk_Mat_ReflectionMap)
+                    m.ReflectionStrength = map.Strength;
+            } else {
+                SkipChunk(file, sub);
+            }
+            break;
+        }
+    }
+    // A material cut off by the end of the file is not a material.
+    if (!ENGINE_CHECK(!eof))
+        MarkBroken(file);
+    return m;
+}
+
+MaterialMap ReadMap(HANDLE file, const ChunkHeader& ch)
+{
+    MaterialMap map;
+    if (!ENGINE_CHECK(ch.id == Chunk_Mat_TextureMap || ch.id == Chunk_Mat_TextureMap2 || ch.id == Chunk_Mat_OpacityMap || ch.id == Chunk_Mat_BumpMap || ch.id == Chunk_Mat_ReflectionMap || ch.id == Chunk_Mat_SelfIlluminationMap))
+        return map;
+    map.Strength = ReadPercent(file).FloatPercent;
+    switch (ch.id) {
+    case Chunk_Mat_TextureMap: map.Type = TextureMap; break;
+    case Chunk_Mat_TextureMap2: map.Type = TextureMap2; break;
+    case Chunk_Mat_OpacityMap: map.Type = OpacityMap; break;
+    case Chunk_Mat_SelfIlluminationMap: map.Type = SelfIlluminationMap; break;
+    case Chunk_Mat_BumpMap: map.Type = BumpMap; break;
+    default: map.Type = ReflectionMap; break;
+    }
+    const ChunkHeader chunk = ReadChunk(file);
+    if (!ChunkFits(file, chunk))
+        return map;
+    // Without its file name the map cannot be placed: the load fails.
+    if (!ENGINE_CHECK(chunk.id == Chunk_Map_FileName)) {
+        MarkBroken(file);
+        return map;
+    }
+    map.FileName = ReadString(file);
+    return map;
+}
+
+Material* FindMaterial(std::string Name)
+{
+    for (dword i = 0; i < MaterialCount; ++i)
+        if (MaterialArray[i].Name == Name)
+            return &MaterialArray[i];
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Set-up and objects by name
+
+void SetGraphicsContext(GraphicsContext* gc)
+{
+    LoaderContext = gc;
+}
+
+void SetDataPath(const char* path)
+{
+    DataPath = path != nullptr ? path : "";
+}
+
+void SetNormalFileSaving(bool save)
+{
+    SaveNormalFiles = save;
+}
+
+bool LoadObject(const char* FileName, const char* Name, Object** out)
+{
+    if (LoaderContext == nullptr || out == nullptr || Name == nullptr)
+        return false;
+    if (!LoadMaterials(FileName, &MaterialArray))
+        return false;
+    ScenePass pass(FileName);
+    if (!pass.IsOpen())
+        return false;
+    HANDLE file = pass.File();
+
+    const ChunkHeader main = ReadChunk(file);
+    if (main.id != Chunk_Main || !ChunkFits(file, main))
+        return false;
+    EnterMain(file, main);
+
+    while (!WalkOver(file)) {
+        const ChunkHeader ch = ReadChunk(file);
+        if (!ChunkFits(file, ch))
+            return false;
+        if (ch.id == Chunk_Edit) {
+            Enter(file, ch);
+        } else if (ch.id == Chunk_Edit_Object) {
+            void* objptr = nullptr;
+            const std::int32_t type = ReadObject(file, ch, &objptr);
+            if (type == ObjType_Mesh) {
+                auto* object = static_cast<Object*>(objptr);
+                if (std::strcmp(object->Name.c_str(), Name) == 0) {
+                    object->GetTriMesh()->CalculateNormals();
+                    *out = object;
+                    return true;
+                }
+            }
+            DestroyObject(type, objptr);
+        } else {
+            SkipChunk(file, ch);
+        }
+    }
+    return false;
+}
+
+}  // namespace SceneLoader

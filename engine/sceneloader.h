@@ -1,0 +1,165 @@
+#pragma once
+
+// The 3DS reader: free functions over one module state, reading one file at a
+// time. 3DS files are Z-up and the engine is Y-up, so every vector read has
+// its second and third values exchanged, texture v is negated and each face's
+// second and third corners change places. Names keep their terminating zero
+// as their last character.
+//
+// The walk never seeks back. A chunk whose length is below 6 or runs past its
+// parent (the file, for the main chunk) ends the load with a failure, and so
+// does a read that would run past the chunk being read.
+
+#include "engine/3dgeom.h"
+#include "engine/material.h"
+#include "math/dword.h"
+#include "math/vector2.h"
+#include "math/vector3.h"
+#include "platform/win/win32.h"
+
+#include <cstdint>
+#include <string>
+
+class GraphicsContext;
+class Object;
+
+namespace SceneLoader {
+
+// Chunk ids.
+enum : std::uint16_t {
+    Chunk_Color_Float = 0x0010,
+    Chunk_Color_24 = 0x0011,
+    Chunk_Color_Lin24 = 0x0012,
+    Chunk_Color_LinFloat = 0x0013,
+    Chunk_Percent_Int = 0x0030,
+    Chunk_Percent_Float = 0x0031,
+    Chunk_Main = 0x4D4D,
+    Chunk_Edit = 0x3D3D,
+    Chunk_Edit_AmbientLight = 0x2100,
+    Chunk_Edit_Fog = 0x2200,
+    Chunk_Edit_Object = 0x4000,
+    Chunk_Obj_TriMesh = 0x4100,
+    Chunk_TriMesh_VertexList = 0x4110,
+    Chunk_TriMesh_FaceList = 0x4120,
+    Chunk_TriMesh_MaterialGroup = 0x4130,
+    Chunk_TriMesh_TexCoords = 0x4140,
+    Chunk_TriMesh_SmoothGroups = 0x4150,
+    Chunk_TriMesh_LocalAxes = 0x4160,
+    Chunk_Obj_Light = 0x4600,
+    Chunk_Light_Spot = 0x4610,
+    Chunk_Light_Attenuation = 0x4625,
+    Chunk_Light_Shadowed = 0x4630,
+    Chunk_Light_OuterRange = 0x465A,
+    Chunk_Light_Multiplier = 0x465B,
+    Chunk_Obj_Camera = 0x4700,
+    Chunk_Edit_Material = 0xAFFF,
+    Chunk_Mat_Name = 0xA000,
+    Chunk_Mat_Ambient = 0xA010,
+    Chunk_Mat_Diffuse = 0xA020,
+    Chunk_Mat_Specular = 0xA030,
+    Chunk_Mat_Shininess = 0xA040,
+    Chunk_Mat_ShininessStrength = 0xA041,
+    Chunk_Mat_Transparency = 0xA050,
+    Chunk_Mat_SelfIllumination = 0xA084,
+    Chunk_Mat_TextureMap = 0xA200,
+    Chunk_Mat_OpacityMap = 0xA210,
+    Chunk_Mat_ReflectionMap = 0xA220,
+    Chunk_Mat_BumpMap = 0xA230,
+    Chunk_Map_FileName = 0xA300,
+    Chunk_Mat_TextureMap2 = 0xA33A,
+    Chunk_Mat_SelfIlluminationMap = 0xA33D,
+};
+
+struct ChunkHeader
+{
+    dword id = 0;      // the 16-bit id
+    dword length = 0;  // the whole chunk, its 6-byte header included
+};
+
+struct Percent
+{
+    std::int32_t IntPercent = 0;
+    float FloatPercent = 0.0f;  // a fraction: 1.0 is 100 %
+};
+
+struct MaterialMap
+{
+    std::string FileName;  // as stored, with its terminating zero
+    dword Type = TextureMap;
+    float Strength = 0.0f;
+    // Carried along; the reader leaves them at their defaults.
+    dword Flags = 0;
+    Vector2 Offset;
+    Vector2 Tiling;
+};
+
+// What ReadObject built.
+enum ObjectType : std::int32_t {
+    ObjType_None = -1,
+    ObjType_Mesh = 0,       // Object
+    ObjType_PointLight = 1, // PointLight
+    ObjType_SpotLight = 2,  // TargetSpotLight
+    ObjType_Camera = 3,     // Camera
+    ObjType_Curve = 4,      // CatmullRomSpline
+};
+
+// The module state.
+extern dword BytesRead;  // bytes consumed since the start of the block being read
+extern bool eof;         // a read delivered fewer bytes than asked
+extern Material* MaterialArray;
+extern dword MaterialCount;
+extern GraphicsContext* LoaderContext;  // not owned
+extern bool SaveNormalFiles;
+extern std::string DataPath;
+extern std::string SceneFileName;
+
+// Read primitives, little-endian, one platform read per value. Each adds its
+// size to BytesRead, whether the file held the bytes or not.
+byte ReadByte(HANDLE file);
+word ReadWord(HANDLE file);
+dword ReadDword(HANDLE file);
+float ReadFloat(HANDLE file);
+Vector3 ReadVector(HANDLE file, bool SwapYZ);
+// Up to and including the first zero byte, which the string keeps.
+std::string ReadString(HANDLE file);
+ChunkHeader ReadChunk(HANDLE file);
+// A colour chunk: 24-bit or float forms; any other id gives opaque black
+// with only the header consumed.
+Color ReadColor(HANDLE file);
+// A percentage chunk, integer or float; any other id gives zero.
+Percent ReadPercent(HANDLE file);
+// Move forward past the rest of a chunk whose header was just read, or by n.
+void SkipChunk(HANDLE file, const ChunkHeader& ch);
+void SkipBytes(HANDLE file, std::int32_t n);
+
+// One object block, the file standing behind its header ch. The new object
+// goes to *out, owned by the caller; see ObjectType for what it points to.
+// A mesh whose data does not hold together (a face past the vertices, faces
+// without vertices, texture coordinates not one per vertex, the file ending
+// inside it) is refused: ObjType_None and nothing built.
+std::int32_t ReadObject(HANDLE file, const ChunkHeader& ch, void** out);
+// Deletes what ReadObject built, by its type.
+void DestroyObject(std::int32_t type, void* object);
+
+// Every material of the file into a new array at *array (the old one there
+// is deleted); MaterialCount is set. False, leaving both as they were, when
+// the file cannot be opened, is no 3DS file, has no editor block or is
+// malformed.
+bool LoadMaterials(const char* FileName, Material** array);
+// Skips chunks until a header with this id has been read.
+bool FindChunk(HANDLE file, word id);
+Material ReadMaterial(HANDLE file, const ChunkHeader& ch);
+MaterialMap ReadMap(HANDLE file, const ChunkHeader& ch);
+// The first material of MaterialArray with exactly this name; null if none.
+Material* FindMaterial(std::string Name);
+
+void SetGraphicsContext(GraphicsContext* gc);
+void SetDataPath(const char* path);
+void SetNormalFileSaving(bool save);
+
+// The first mesh named Name, with vertex normals, into *out (the caller
+// owns it). False, with nothing handed out, when there is no context, the
+// file cannot be read or is malformed, or no mesh bears the name.
+bool LoadObject(const char* FileName, const char* Name, Object** out);
+
+}  // namespace SceneLoader

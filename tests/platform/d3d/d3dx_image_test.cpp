@@ -40,7 +40,7 @@ std::vector<D3DCOLOR> TopLevel(IDirect3DTexture8* t)
 struct PngCase
 {
     std::string name;
-    PngSpec spec;
+    PngPicture picture;
     D3DFORMAT format;
     std::vector<D3DCOLOR> texels;
 };
@@ -54,7 +54,7 @@ PngCase Interlaced()
         {
             const unsigned char r = static_cast<unsigned char>(x * 28), g = static_cast<unsigned char>(y * 40),
                                 b = static_cast<unsigned char>((x * y) & 0xFF), a = static_cast<unsigned char>(255 - x * 7);
-            c.spec.rows.insert(c.spec.rows.end(), {r, g, b, a});
+            c.picture.rows.insert(c.picture.rows.end(), {r, g, b, a});
             c.texels.push_back((D3DCOLOR{a} << 24) | (D3DCOLOR{r} << 16) | (D3DCOLOR{g} << 8) | b);
         }
     return c;
@@ -94,17 +94,17 @@ TEST_P(PngFiles, LoadWithTheirSizeFormatAndTexels)
 {
     const auto& c = GetParam();
     const std::string path = TempPath(c.name + ".png");
-    ASSERT_TRUE(WritePng(path, c.spec));
+    ASSERT_TRUE(WritePng(path, c.picture));
     IDirect3DTexture8* t = nullptr;
     ASSERT_EQ(D3DXCreateTextureFromFileA(device, path.c_str(), &t), D3D_OK);
     ASSERT_NE(t, nullptr);
     D3DSURFACE_DESC d{};
     ASSERT_EQ(t->GetLevelDesc(0, &d), D3D_OK);
-    EXPECT_EQ(d.Width, c.spec.width);
-    EXPECT_EQ(d.Height, c.spec.height);
+    EXPECT_EQ(d.Width, c.picture.width);
+    EXPECT_EQ(d.Height, c.picture.height);
     EXPECT_EQ(d.Format, c.format);
     EXPECT_EQ(d.Pool, static_cast<D3DPOOL>(D3DPOOL_MANAGED));
-    EXPECT_EQ(t->GetLevelCount(), FullChain(c.spec.width, c.spec.height));
+    EXPECT_EQ(t->GetLevelCount(), FullChain(c.picture.width, c.picture.height));
     const auto texels = TopLevel(t);
     ASSERT_EQ(texels.size(), c.texels.size());
     for (std::size_t i = 0; i < texels.size(); ++i)
@@ -173,7 +173,7 @@ TEST_F(DeviceTest, JpegFilesLoadWithinTheCodecsTolerance)
 // Files of noise, so that the compressed data is long and cut anywhere.
 std::vector<unsigned char> NoisePng()
 {
-    PngSpec s{32, 32, PNG_COLOR_TYPE_RGBA, 8, false, {}, {}, {}};
+    PngPicture s{32, 32, PNG_COLOR_TYPE_RGBA, 8, false, {}, {}, {}};
     std::mt19937 random(7);
     for (int i = 0; i < 32 * 32 * 4; ++i)
         s.rows.push_back(static_cast<unsigned char>(random()));

@@ -12,7 +12,7 @@
 
 namespace d3dtest {
 
-struct PngSpec
+struct PngPicture
 {
     unsigned width, height;
     int colorType, bitDepth;
@@ -22,7 +22,7 @@ struct PngSpec
     std::vector<png_byte> transparency;  // tRNS alpha of palette entries
 };
 
-inline bool WritePng(const std::string& path, const PngSpec& s)
+inline bool WritePng(const std::string& path, const PngPicture& s)
 {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)

@@ -49,7 +49,7 @@ void Expected(const LightCase& c, const D3DMATERIAL8& m, Vec p, Vec n, float out
     }
     float ndl = std::max(0.0f, Dot(n, L));
     Vec h = Norm({L.x - Norm(p).x, L.y - Norm(p).y, L.z - Norm(p).z});
-    float spec = ndl > 0 && c.specular ? std::pow(std::max(0.0f, Dot(n, h)), m.Power) : 0;
+    float specularTerm = ndl > 0 && c.specular ? std::pow(std::max(0.0f, Dot(n, h)), m.Power) : 0;
     const float ga[3] = {((c.ambient >> 16) & 0xFF) / 255.0f, ((c.ambient >> 8) & 0xFF) / 255.0f,
                          (c.ambient & 0xFF) / 255.0f};
     const float* md = &m.Diffuse.r;
@@ -62,7 +62,7 @@ void Expected(const LightCase& c, const D3DMATERIAL8& m, Vec p, Vec n, float out
     for (int i = 0; i < 3; ++i)
     {
         float v = me[i] + ma[i] * (ga[i] + att * spot * la[i]) + md[i] * att * spot * ndl * ld[i] +
-                  ms[i] * att * spot * spec * ls[i];
+                  ms[i] * att * spot * specularTerm * ls[i];
         out[i] = std::clamp(v, 0.0f, 1.0f) * 255.0f;
     }
 }

@@ -216,6 +216,17 @@ void EnterMain(HANDLE file, const ChunkHeader& ch)
         p->limit = p->position - 6 + ch.length;
 }
 
+// The file's first header, which must be the main chunk and fit the file;
+// the walk is then bounded by it.
+bool ReadMainChunk(HANDLE file)
+{
+    const ChunkHeader main = ReadChunk(file);
+    if (main.id != Chunk_Main || !ChunkFits(file, main))
+        return false;
+    EnterMain(file, main);
+    return true;
+}
+
 bool WalkOver(HANDLE file)
 {
     if (eof)
@@ -637,10 +648,8 @@ bool LoadMaterials(const char* FileName, Material** array)
         return false;
     HANDLE file = pass.File();
 
-    const ChunkHeader main = ReadChunk(file);
-    if (main.id != Chunk_Main || !ChunkFits(file, main))
+    if (!ReadMainChunk(file))
         return false;
-    EnterMain(file, main);
     if (!FindChunk(file, Chunk_Edit))
         return false;
 
@@ -797,10 +806,8 @@ bool LoadObject(const char* FileName, const char* Name, Object** out)
         return false;
     HANDLE file = pass.File();
 
-    const ChunkHeader main = ReadChunk(file);
-    if (main.id != Chunk_Main || !ChunkFits(file, main))
+    if (!ReadMainChunk(file))
         return false;
-    EnterMain(file, main);
 
     while (!WalkOver(file)) {
         const ChunkHeader ch = ReadChunk(file);

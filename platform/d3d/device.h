@@ -17,6 +17,7 @@
 #include "platform/d3d/gl_context.h"
 #include "platform/d3d/program_cache.h"
 #include "platform/d3d/surface.h"
+#include "platform/d3d/surface.h"
 #include "platform/d3d/texture.h"
 #include "platform/d3d/vertex_shader.h"
 
@@ -112,6 +113,9 @@ private:
     HRESULT MakeTargets();
     void ApplyFixedState();
     HRESULT AttachTargets(Surface* color, Surface* depth);
+    // A renderbuffer surface of the layer's sample counts and size limit.
+    HRESULT NewRenderbufferSurface(Surface::Kind kind, unsigned internalFormat, UINT width, UINT height,
+                                   D3DFORMAT format, D3DMULTISAMPLE_TYPE samples, IDirect3DSurface8** out);
     void BindTextures();
     void ApplySampler(DWORD stage);
     void ApplyProgram(const VertexLayout& layout, D3DPRIMITIVETYPE type);

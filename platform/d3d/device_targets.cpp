@@ -70,20 +70,8 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
     if (adapter_->CheckDeviceFormat(0, type_, adapter_->Info().desktop.Format, D3DUSAGE_DEPTHSTENCIL,
                                     D3DRTYPE_SURFACE, format) != D3D_OK)
         return Refuse("depth-stencil format", format);
-    if (adapter_->CheckDeviceMultiSampleType(0, type_, format, TRUE, samples) != D3D_OK)
-        return Refuse("multisample type", samples);
-    const UINT limit = adapter_->Info().maxTextureSize;
-    if (width == 0 || height == 0 || width > limit || height > limit)
-        return D3DERR_INVALIDCALL;
-    gl_->MakeCurrent();
-    GlRenderbuffer rb(NewGlRenderbuffer());
-    glBindRenderbuffer(GL_RENDERBUFFER, rb.get());
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, static_cast<GLsizei>(samples), DepthRenderFormat(format),
-                                     static_cast<GLsizei>(width), static_cast<GLsizei>(height));
-    if (glGetError() != GL_NO_ERROR)
-        return D3DERR_OUTOFVIDEOMEMORY;
-    *out = new Surface(gl_, Surface::Kind::Depth, std::move(rb), width, height, format, samples);
-    return D3D_OK;
+    return NewRenderbufferSurface(Surface::Kind::Depth, DepthRenderFormat(format), width, height,
+                                  format, samples, out);
 }
 
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE samples,
@@ -97,6 +85,13 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
         return Refuse("lockable render target", format);  // its texels live in GL alone
     if (!ColorRenderFormat(format))
         return Refuse("render-target format", format);
+    return NewRenderbufferSurface(Surface::Kind::Color, ColorRenderFormat(format), width, height,
+                                  format, samples, out);
+}
+
+HRESULT Device::NewRenderbufferSurface(Surface::Kind kind, unsigned internalFormat, UINT width, UINT height,
+                                       D3DFORMAT format, D3DMULTISAMPLE_TYPE samples, IDirect3DSurface8** out)
+{
     if (adapter_->CheckDeviceMultiSampleType(0, type_, format, TRUE, samples) != D3D_OK)
         return Refuse("multisample type", samples);
     const UINT limit = adapter_->Info().maxTextureSize;
@@ -105,11 +100,11 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
     gl_->MakeCurrent();
     GlRenderbuffer rb(NewGlRenderbuffer());
     glBindRenderbuffer(GL_RENDERBUFFER, rb.get());
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, static_cast<GLsizei>(samples), ColorRenderFormat(format),
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, static_cast<GLsizei>(samples), internalFormat,
                                      static_cast<GLsizei>(width), static_cast<GLsizei>(height));
     if (glGetError() != GL_NO_ERROR)
         return D3DERR_OUTOFVIDEOMEMORY;
-    *out = new Surface(gl_, Surface::Kind::Color, std::move(rb), width, height, format, samples);
+    *out = new Surface(gl_, kind, std::move(rb), width, height, format, samples);
     return D3D_OK;
 }
 

@@ -42,6 +42,7 @@ public:
     void SetClipPlanes(float nearPlane, float farPlane);
     void GetClipPlanes(float* nearPlane, float* farPlane) const;
     void SetFOV(float fov) { FOV = fov; }
+    float GetFOV() const { return FOV; }
 
     // As of the latest CreateViewMatrix.
     const Matrix4x4& GetViewMatrix() const { return ViewMatrix; }

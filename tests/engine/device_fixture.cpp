@@ -1,6 +1,7 @@
 #include "device_fixture.h"
 
 #include "engine/textureman.h"
+#include "platform/d3d/readback.h"
 
 #include <set>
 
@@ -28,6 +29,19 @@ void DisposeContext(GraphicsContext* context)
     if (context->Device != nullptr)
         context->Device->Release();
     delete context;
+}
+
+std::array<int, 2> ToPixel(const GraphicsContext* context, const Vector3& point, int width, int height)
+{
+    const Matrix4x4 m = context->ViewMatrix * context->ProjectionMatrix;
+    const float in[4] = {point.x, point.y, point.z, 1.0f};
+    float out[4] = {0, 0, 0, 0};
+    for (int col = 0; col < 4; ++col)
+        for (int row = 0; row < 4; ++row)
+            out[col] += in[row] * m.m[row][col];
+    const float x = out[0] / out[3];
+    const float y = out[1] / out[3];
+    return {int((x + 1.0f) * 0.5f * float(width)), int((1.0f - y) * 0.5f * float(height))};
 }
 
 void DeviceTest::SetUp()
@@ -65,6 +79,17 @@ std::vector<std::string> DeviceTest::Calls(const std::function<void()>& operatio
     operation();
     log->Enable(false);
     return log->Texts();
+}
+
+std::uint32_t DeviceTest::Pixel(int x, int y)
+{
+    std::vector<std::uint32_t> pixels;
+    UINT w = 0, h = 0;
+    EXPECT_EQ(D3DReadBackBuffer(c->Device, pixels, w, h), D3D_OK);
+    EXPECT_TRUE(x >= 0 && y >= 0 && UINT(x) < w && UINT(y) < h) << x << ", " << y;
+    if (pixels.empty() || x < 0 || y < 0 || UINT(x) >= w || UINT(y) >= h)
+        return 0;
+    return pixels[static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)];
 }
 
 }  // namespace enginetest

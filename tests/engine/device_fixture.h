@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,6 +22,10 @@ namespace enginetest {
 // device; then deletes it.
 void DisposeContext(GraphicsContext* context);
 
+// The pixel (column, row) of a frame of this size where a world point lands
+// under the context's view and projection.
+std::array<int, 2> ToPixel(const GraphicsContext* context, const Vector3& point, int width, int height);
+
 class DeviceTest : public ::testing::Test
 {
 protected:
@@ -28,6 +34,8 @@ protected:
 
     // The calls the operation made on the device, "Method(args)" each.
     std::vector<std::string> Calls(const std::function<void()>& operation);
+    // A pixel of the frame as drawn so far, as 0xAARRGGBB.
+    std::uint32_t Pixel(int x, int y);
 
     FakeAdapter fake{{Mode(64, 64, 60, D3DFMT_X8R8G8B8)}};
     Engine3D* engine = nullptr;

@@ -7,7 +7,6 @@
 #include "engine/particles.h"
 #include "engine/textureman.h"
 #include "math/random.h"
-#include "platform/d3d/readback.h"
 
 #include <gtest/gtest.h>
 
@@ -35,14 +34,6 @@ protected:
         c->SetViewMatrix(view);
         c->Clear(0xFF000000);
         c->ClearZBufferStencil(1.0f, 0);
-    }
-
-    std::uint32_t Pixel(int x, int y)
-    {
-        std::vector<std::uint32_t> pixels;
-        UINT w = 0, h = 0;
-        EXPECT_EQ(D3DReadBackBuffer(c->Device, pixels, w, h), D3D_OK);
-        return pixels[static_cast<std::size_t>(y) * w + x];
     }
 
     DWORD Rs(D3DRENDERSTATETYPE s)

@@ -96,18 +96,7 @@ protected:
     }
 
     // Where a world point lands in the frame.
-    std::array<int, 2> Project(const Vector3& p) const
-    {
-        const Matrix4x4 m = c->ViewMatrix * c->ProjectionMatrix;
-        const float in[4] = {p.x, p.y, p.z, 1.0f};
-        float out[4] = {0, 0, 0, 0};
-        for (int col = 0; col < 4; ++col)
-            for (int row = 0; row < 4; ++row)
-                out[col] += in[row] * m.m[row][col];
-        const float x = out[0] / out[3];
-        const float y = out[1] / out[3];
-        return {int((x + 1.0f) * 0.5f * Width), int((1.0f - y) * 0.5f * Height)};
-    }
+    std::array<int, 2> Project(const Vector3& p) const { return enginetest::ToPixel(c, p, Width, Height); }
 
     Rgb Pixel(const std::array<int, 2>& at) const
     {

@@ -185,10 +185,14 @@ void Scene::Render()
 
 namespace {
 
-// Volume v of every object, unindexed, in the object's own space.
+// Volume v of every casting object, unindexed, in the object's own space.
+// An object that has stopped casting still holds the volumes of its last
+// render: they belong to old light positions and are not drawn.
 void DrawShadowVolumes(GraphicsContext* gc, const std::vector<Object*>& objects, int v)
 {
     for (Object* object : objects) {
+        if (!object->GetShadowCasting())
+            continue;
         TriMesh* volume = object->GetShadowVolume(v);
         if (volume == nullptr)
             continue;

@@ -405,6 +405,27 @@ TEST_F(SceneDevice, TheShadowPassForOneCaster)
               "lighting=1 zwrite=1 colour=15 pass=1 fail=1 zfail=1 func=3 ref=0 lighting=1");
 }
 
+TEST_F(SceneDevice, AnObjectThatStoppedCastingDrawsNoStaleVolume)
+{
+    AddCamera();
+    scene->AddLight(LightAt(-6, true));
+    Object* cube = Cube();
+    scene->AddObject(cube);
+    scene->SetShadows(true);
+    auto volumes = [&] {
+        const std::string tokens = Tokens(Calls([&] { scene->Render(); }));
+        int n = 0;
+        for (std::size_t at = tokens.find("volume"); at != std::string::npos; at = tokens.find("volume", at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(volumes(), 2);  // counted up, then down
+    cube->SetShadowCasting(false);
+    scene->Lights[0]->SetPosition(Vector3(6, 8, 0));
+    ASSERT_NE(cube->GetShadowVolume(0), nullptr);  // still held from the frame before
+    EXPECT_EQ(volumes(), 0);
+}
+
 TEST_F(SceneDevice, ShadowsWithoutACasterDrawTheObjectsOnceAndEndTheStencilTest)
 {
     AddCamera();

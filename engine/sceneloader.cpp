@@ -6,13 +6,16 @@
 #include "engine/curves.h"
 #include "engine/lights.h"
 #include "engine/object.h"
+#include "engine/scene.h"
 #include "engine/textureman.h"
 #include "math/basis.h"
 #include "math/matrix3x3.h"
 #include "math/matrix4x4.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace SceneLoader {
@@ -88,6 +91,7 @@ public:
         }
         pass_.file = h;
         pass_.limit = size;
+        size_ = size;
         previous_ = Current;
         Current = &pass_;
         eof = false;
@@ -104,11 +108,13 @@ public:
 
     bool IsOpen() const { return pass_.file != INVALID_HANDLE_VALUE; }
     HANDLE File() const { return pass_.file; }
+    dword Size() const { return size_; }
     bool Broken() const { return pass_.broken; }
 
 private:
     Pass pass_;
     Pass* previous_ = nullptr;
+    dword size_ = 0;
 };
 
 // Reads size bytes, or zeros where the file (or the chunk) has none.
@@ -472,6 +478,52 @@ std::int32_t ReadCamera(HANDLE file, const ChunkHeader& chunk, const std::string
     return ObjType_Camera;
 }
 
+// The walk of both object loaders inside the main chunk: the editor block
+// is entered, every other chunk goes to act, which reads it or skips it
+// whole, and returns false to end the walk.
+template <typename Act>
+void WalkEditor(HANDLE file, Act act)
+{
+    while (!WalkOver(file)) {
+        const ChunkHeader ch = ReadChunk(file);
+        if (!ChunkFits(file, ch))
+            continue;
+        if (ch.id == Chunk_Edit)
+            Enter(file, ch);
+        else if (!act(ch))
+            return;
+    }
+}
+
+// The scene takes over what ReadObject built; a light it has no slot for
+// stays ours to delete.
+void AddToScene(Scene& scene, std::int32_t type, void* object)
+{
+    switch (type) {
+    case ObjType_Mesh: scene.AddObject(static_cast<Object*>(object)); break;
+    case ObjType_PointLight:
+    case ObjType_SpotLight: {
+        auto* light = static_cast<Light*>(object);
+        scene.AddLight(light);
+        if (std::find(std::begin(scene.Lights), std::end(scene.Lights), light) == std::end(scene.Lights))
+            delete light;
+        break;
+    }
+    case ObjType_Camera: scene.AddCamera(static_cast<Camera*>(object)); break;
+    case ObjType_Curve: scene.AddCurve(static_cast<Curve*>(object)); break;
+    default: break;
+    }
+}
+
+// One write of size bytes; junk is what the platform wrote.
+dword Put(HANDLE file, const void* from, dword size)
+{
+    DWORD junk = 0;
+    if (!WriteFile(file, from, size, &junk, nullptr))
+        return 0;
+    return junk;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -778,6 +830,113 @@ Material* FindMaterial(std::string Name)
 }
 
 // ---------------------------------------------------------------------------
+// The normals side file
+
+bool WriteByte(HANDLE file, byte v)
+{
+    return Put(file, &v, 1) == 1;
+}
+
+bool WriteDword(HANDLE file, dword v)
+{
+    const unsigned char b[4] = {byte(v), byte(v >> 8), byte(v >> 16), byte(v >> 24)};
+    const dword junk = Put(file, b, 4);
+    return ENGINE_CHECK(junk == sizeof(dword));
+}
+
+bool WriteFloat(HANDLE file, float v)
+{
+    dword bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    const unsigned char b[4] = {byte(bits), byte(bits >> 8), byte(bits >> 16), byte(bits >> 24)};
+    const dword junk = Put(file, b, 4);
+    return ENGINE_CHECK(junk == sizeof(float));
+}
+
+bool WriteString(HANDLE file, const std::string& s)
+{
+    const dword junk = Put(file, s.data(), static_cast<dword>(s.size()));
+    return ENGINE_CHECK(junk == s.size());
+}
+
+namespace {
+
+// One object's record: its name up to and with its zero (the reader stops
+// at the first zero, so that is all of the name it can match), the vertex
+// count of level 0 and the normals.
+bool WriteNormalsRecord(HANDLE file, Object& object)
+{
+    TriMesh* mesh = object.GetTriMesh();
+    const dword count = mesh->GetVertexCount(0);
+    const Vertex* v = mesh->GetVertexArray(0);
+    if (!WriteString(file, std::string(object.Name.c_str(), std::strlen(object.Name.c_str()) + 1)) ||
+        !WriteDword(file, count))
+        return false;
+    for (dword i = 0; i < count; ++i)
+        if (!WriteFloat(file, v[i].Normal.x) || !WriteFloat(file, v[i].Normal.y) || !WriteFloat(file, v[i].Normal.z))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+void SaveNormals(const char* FileName, Scene* scene)
+{
+    if (FileName == nullptr || scene == nullptr)
+        return;
+    HANDLE out = CreateFileA(FileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool file = out != INVALID_HANDLE_VALUE;
+    if (!ENGINE_CHECK(file))
+        return;
+    const std::vector<Object*>& objects = scene->GetObjectsList();
+    bool written = WriteDword(out, static_cast<dword>(objects.size()));
+    for (std::size_t i = 0; written && i < objects.size(); ++i)
+        written = WriteNormalsRecord(out, *objects[i]);
+    CloseHandle(out);
+    // A shorter file could be taken for another scene's: none at all.
+    if (!written)
+        DeleteFileA(FileName);
+}
+
+bool LoadNormals(const char* FileName, Scene* scene)
+{
+    if (FileName == nullptr || scene == nullptr)
+        return false;
+    ScenePass pass(FileName);
+    if (!pass.IsOpen())
+        return false;
+    HANDLE file = pass.File();
+    BytesRead = 0;
+    const dword size = pass.Size();
+
+    const std::vector<Object*>& objects = scene->GetObjectsList();
+    if (size < 4 || ReadDword(file) != objects.size())
+        return false;
+    // Every object once: a record twice, or one missing, leaves an object
+    // without its normals.
+    std::vector<const Object*> done;
+    while (BytesRead < size) {
+        const std::string name = ReadString(file);
+        if (eof || name.empty() || name.back() != '\0' || size - BytesRead < 4)
+            return false;
+        const dword count = ReadDword(file);
+        Object* object = scene->GetObject(name.c_str());
+        if (object == nullptr || std::find(done.begin(), done.end(), object) != done.end())
+            return false;
+        TriMesh* mesh = object->GetTriMesh();
+        // The count is checked against the mesh and the file before any of
+        // it is read.
+        if (count != mesh->GetVertexCount(0) || std::uint64_t(size - BytesRead) < 12ull * count)
+            return false;
+        Vertex* v = mesh->GetModVertexArray();
+        for (dword i = 0; i < count; ++i)
+            v[i].Normal = ReadVector(file, false);
+        done.push_back(object);
+    }
+    return done.size() == objects.size();
+}
+
+// ---------------------------------------------------------------------------
 // Set-up and objects by name
 
 void SetGraphicsContext(GraphicsContext* gc)
@@ -809,29 +968,77 @@ bool LoadObject(const char* FileName, const char* Name, Object** out)
     if (!ReadMainChunk(file))
         return false;
 
-    while (!WalkOver(file)) {
-        const ChunkHeader ch = ReadChunk(file);
-        if (!ChunkFits(file, ch))
-            return false;
-        if (ch.id == Chunk_Edit) {
-            Enter(file, ch);
-        } else if (ch.id == Chunk_Edit_Object) {
-            void* objptr = nullptr;
-            const std::int32_t type = ReadObject(file, ch, &objptr);
-            if (type == ObjType_Mesh) {
-                auto* object = static_cast<Object*>(objptr);
-                if (std::strcmp(object->Name.c_str(), Name) == 0) {
-                    object->GetTriMesh()->CalculateNormals();
-                    *out = object;
-                    return true;
-                }
-            }
-            DestroyObject(type, objptr);
-        } else {
+    bool found = false;
+    WalkEditor(file, [&](const ChunkHeader& ch) {
+        if (ch.id != Chunk_Edit_Object) {
             SkipChunk(file, ch);
+            return true;
         }
+        void* objptr = nullptr;
+        const std::int32_t type = ReadObject(file, ch, &objptr);
+        if (type == ObjType_Mesh) {
+            auto* object = static_cast<Object*>(objptr);
+            if (std::strcmp(object->Name.c_str(), Name) == 0) {
+                object->GetTriMesh()->CalculateNormals();
+                *out = object;
+                found = true;
+                return false;
+            }
+        }
+        DestroyObject(type, objptr);
+        return true;
+    });
+    return found;
+}
+
+bool LoadScene(const char* FileName, Scene** out)
+{
+    if (LoaderContext == nullptr || out == nullptr)
+        return false;
+    if (!LoadMaterials(FileName, &MaterialArray))
+        return false;
+    auto scene = std::make_unique<Scene>(LoaderContext);
+    {
+        ScenePass pass(FileName);
+        if (!pass.IsOpen())
+            return false;
+        HANDLE file = pass.File();
+        SceneFileName = FileName;
+        if (!ReadMainChunk(file))
+            return false;
+
+        WalkEditor(file, [&](const ChunkHeader& ch) {
+            switch (ch.id) {
+            case Chunk_Edit_AmbientLight: {
+                ChunkScope scope(file, ch);
+                scene->SetAmbientLight(ReadColor(file));
+                break;
+            }
+            case Chunk_Edit_Object: {
+                void* objptr = nullptr;
+                const std::int32_t type = ReadObject(file, ch, &objptr);
+                AddToScene(*scene, type, objptr);
+                break;
+            }
+            default:
+                // The fog chunk among them: its leading values are no chunk
+                // headers, and nothing here feeds the scene's fog.
+                SkipChunk(file, ch);
+                break;
+            }
+            return true;
+        });
     }
-    return false;
+
+    const std::string normals = SceneFileName + ".normals";
+    if (!LoadNormals(normals.c_str(), scene.get())) {
+        for (Object* object : scene->GetObjectsList())
+            object->GetTriMesh()->CalculateNormals();
+        if (SaveNormalFiles)
+            SaveNormals(normals.c_str(), scene.get());
+    }
+    *out = scene.release();
+    return true;
 }
 
 }  // namespace SceneLoader

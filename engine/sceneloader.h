@@ -23,6 +23,7 @@
 
 class GraphicsContext;
 class Object;
+class Scene;
 
 namespace SceneLoader {
 
@@ -112,6 +113,23 @@ MaterialMap ReadMap(HANDLE file, const ChunkHeader& ch);
 // The first material of MaterialArray with exactly this name; null if none.
 Material* FindMaterial(std::string Name);
 
+// Write primitives, little-endian, one platform write per value; false, and
+// reported, when the value was not written whole.
+bool WriteByte(HANDLE file, byte v);
+bool WriteDword(HANDLE file, dword v);
+bool WriteFloat(HANDLE file, float v);
+// Every character, one byte each.
+bool WriteString(HANDLE file, const std::string& s);
+
+// The normals side file: per mesh object of the scene its name, its vertex
+// count and one normal per vertex. A write that fails stops and removes the
+// file, so that no partial file is ever read back.
+void SaveNormals(const char* FileName, Scene* scene);
+// True when the file holds a record for every object of the scene, each with
+// the object's vertex count, and the normals were stored in the meshes. A
+// file that does not fit the scene, or is not what it claims, gives false.
+bool LoadNormals(const char* FileName, Scene* scene);
+
 void SetGraphicsContext(GraphicsContext* gc);
 void SetDataPath(const char* path);
 void SetNormalFileSaving(bool save);
@@ -120,5 +138,12 @@ void SetNormalFileSaving(bool save);
 // owns it). False, with nothing handed out, when there is no context, the
 // file cannot be read or is malformed, or no mesh bears the name.
 bool LoadObject(const char* FileName, const char* Name, Object** out);
+
+// Everything the file holds into a new scene at *out (the caller owns it):
+// meshes, lights, cameras, paths and the ambient light, with the normals of
+// the side file FileName + ".normals" when it fits, computed otherwise (and
+// then written, with normal file saving on). False, with nothing handed out,
+// when there is no context or the file cannot be read as a 3DS file.
+bool LoadScene(const char* FileName, Scene** out);
 
 }  // namespace SceneLoader

@@ -217,3 +217,14 @@ BOOL CloseHandle(HANDLE object)
     }
     return TRUE;
 }
+
+// A symbolic link is removed itself, never what it points to.
+BOOL DeleteFileA(LPCSTR fileName)
+{
+    if (!fileName || !*fileName)
+        return FALSE;
+    struct stat st{};
+    if (::lstat(fileName, &st) != 0 || S_ISDIR(st.st_mode))
+        return FALSE;
+    return ::unlink(fileName) == 0;
+}

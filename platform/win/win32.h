@@ -311,6 +311,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPVOID overlapped);
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveMethod);
 BOOL CloseHandle(HANDLE object);
+BOOL DeleteFileA(LPCSTR fileName);
 
 // Time.
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count);

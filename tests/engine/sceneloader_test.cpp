@@ -10,6 +10,7 @@
 #include "engine/curves.h"
 #include "engine/lights.h"
 #include "engine/object.h"
+#include "engine/scene.h"
 #include "engine/textureman.h"
 #include "tools/tds_writer.h"
 
@@ -1064,6 +1065,72 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
         delete o;
         EXPECT_TRUE(log.Saw(c.check)) << "expected the check " << c.check;
     }
+}
+
+// ---------------------------------------------------------------------------
+// Whole scenes
+
+class LoadSceneTest : public SceneLoaderTest
+{
+protected:
+    void TearDown() override
+    {
+        sl::SetNormalFileSaving(false);
+        SceneLoaderTest::TearDown();
+    }
+    std::unique_ptr<Scene> LoadWhole(const std::string& path)
+    {
+        Scene* scene = nullptr;
+        if (!sl::LoadScene(path.c_str(), &scene)) {
+            EXPECT_EQ(scene, nullptr) << "nothing handed out on failure";
+            return nullptr;
+        }
+        return std::unique_ptr<Scene>(scene);
+    }
+};
+
+TEST_F(LoadSceneTest, EverythingTheFileHoldsInItsPlace)
+{
+    tds::SceneFile file;
+    file.ambient = tds::Rgb{0.25f, 0.5f, 0.75f};
+    file.meshes.push_back(Box());
+    tds::MeshData path;
+    path.name = "Path01";
+    path.vertices = {{1, 2, 3}, {4, 5, 6}};
+    file.meshes.push_back(path);
+    file.lights.push_back(LightAt("Omni01", {0, 10, 0}));
+    tds::LightData spot = LightAt("Spot01", {0, 50, 0});
+    spot.spot = tds::SpotData{{0, 0, 10}, 30, 45};
+    file.lights.push_back(spot);
+    file.cameras.push_back(CameraAt("Camera01", {0, 10, -20}));
+
+    auto scene = LoadWhole(File(file.Build()));
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(sl::SceneFileName, dir + "/scene.3ds");
+    ExpectColor(scene->AmbientLight, Raw(0.25f, 0.5f, 0.75f, 1), "ambient");
+
+    ASSERT_EQ(scene->Objects.size(), 1u);
+    Object* box = scene->GetObject("Box01");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->GetTriMesh()->GetVertexCount(0), 3u);
+    EXPECT_NEAR(box->GetTriMesh()->GetVertexArray(0)[0].Normal.Length(), 1.0f, 1e-5f) << "normals computed";
+
+    ASSERT_EQ(scene->Curves.size(), 1u);
+    EXPECT_EQ(scene->GetCurve("Path01"), scene->Curves[0]);
+    EXPECT_EQ(scene->Curves[0]->ControlPoints.Size(), 2u);
+
+    Light* omni = scene->GetLight("Omni01");
+    Light* spotLight = scene->GetLight("Spot01");
+    ASSERT_NE(omni, nullptr);
+    ASSERT_NE(spotLight, nullptr);
+    EXPECT_EQ(scene->Lights[0], omni);
+    EXPECT_EQ(scene->Lights[1], spotLight);
+    EXPECT_NE(dynamic_cast<PointLight*>(omni), nullptr);
+    EXPECT_NE(dynamic_cast<TargetSpotLight*>(spotLight), nullptr);
+
+    ASSERT_EQ(scene->Cameras.size(), 1u);
+    EXPECT_EQ(scene->GetCamera("Camera01"), scene->Cameras[0]);
+    EXPECT_EQ(scene->GetActiveCamera(), scene->Cameras[0]);
 }
 
 // ---------------------------------------------------------------------------

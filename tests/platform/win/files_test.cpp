@@ -225,4 +225,24 @@ TEST_F(Files, HandlesRefuseWhatTheyWereNotOpenedForAndDieOnClose)
     EXPECT_EQ(SetFilePointer(INVALID_HANDLE_VALUE, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
 }
 
+TEST_F(Files, DeletingRemovesTheNameOnly)
+{
+    Put("gone.txt", "x");
+    Put("target.txt", "kept");
+    fs::create_symlink(Path("target.txt"), Path("link.txt"));
+    fs::create_directory(Path("folder"));
+
+    EXPECT_TRUE(DeleteFileA(Path("gone.txt").c_str()));
+    EXPECT_FALSE(fs::exists(Path("gone.txt")));
+    EXPECT_TRUE(DeleteFileA(Path("link.txt").c_str()));
+    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(Path("link.txt"))));
+    EXPECT_EQ(Get("target.txt"), "kept") << "the link goes, not what it points to";
+
+    EXPECT_FALSE(DeleteFileA(Path("gone.txt").c_str())) << "already gone";
+    EXPECT_FALSE(DeleteFileA(Path("folder").c_str())) << "a folder is no file";
+    EXPECT_TRUE(fs::is_directory(Path("folder")));
+    EXPECT_FALSE(DeleteFileA(""));
+    EXPECT_FALSE(DeleteFileA(nullptr));
+}
+
 } // namespace

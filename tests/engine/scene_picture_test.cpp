@@ -10,9 +10,9 @@
 #include "engine/object.h"
 #include "engine/sceneloader.h"
 #include "platform/d3d/readback.h"
+#include "tools/png_file.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <array>
 #include <cstdint>
@@ -111,20 +111,6 @@ protected:
     std::vector<std::uint32_t> pixels;
 };
 
-void SavePng(const std::string& path, const std::vector<std::uint32_t>& argb, UINT width, UINT height)
-{
-    std::vector<png_byte> rgb;
-    rgb.reserve(argb.size() * 3);
-    for (std::uint32_t v : argb)
-        rgb.insert(rgb.end(), {png_byte(v >> 16), png_byte(v >> 8), png_byte(v)});
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = PNG_FORMAT_RGB;
-    EXPECT_NE(png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr), 0) << path;
-}
-
 TEST_F(ScenePicture, BoardGridStonesAndTableFromTheGamesCamera)
 {
     InSourceRoot root;
@@ -183,7 +169,7 @@ TEST_F(ScenePicture, BoardGridStonesAndTableFromTheGamesCamera)
     ASSERT_EQ(D3DReadBackBuffer(c->Device, pixels, w, h), D3D_OK);
     ASSERT_EQ(w, Width);
     ASSERT_EQ(h, Height);
-    SavePng(SCENE_PICTURE, pixels, w, h);
+    EXPECT_TRUE(tools::SavePng(SCENE_PICTURE, pixels, w, h)) << SCENE_PICTURE;
     std::printf("saved %s\n", SCENE_PICTURE);
 
     // Stone tops, seen from above.

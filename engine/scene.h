@@ -33,6 +33,7 @@ public:
     bool LightHalos = false;
     float HaloSize = 10.0f;
     Color AmbientLight{0.0f, 0.0f, 0.0f, 1.0f};
+    // Kept for the scene's users: Render sets no fog state.
     bool Fog = false;
     Color FogColor{1.0f, 1.0f, 1.0f, 1.0f};
     // No value until fog is first switched on.

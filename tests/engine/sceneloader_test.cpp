@@ -860,8 +860,8 @@ TEST_F(SceneLoaderTest, LoadMaterialsFailuresLeaveTheArray)
 }
 
 // ---------------------------------------------------------------------------
-// Malformed files: each fails cleanly, reads nothing out of bounds, leaks
-// nothing and never loops.
+// Malformed files: nothing is read out of bounds, nothing leaks, nothing
+// loops; what is whole loads, the rest is refused with a report.
 
 Bytes Truncated(Bytes b, std::size_t cut)
 {
@@ -869,20 +869,30 @@ Bytes Truncated(Bytes b, std::size_t cut)
     return b;
 }
 
-TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
+TEST_F(SceneLoaderTest, MalformedFilesKeepWhatIsWhole)
 {
     struct Case
     {
         const char* what;
         Bytes bytes;
-        bool materialsLoad;  // the materials pass skips a bad object block whole
-        const char* check;   // the check that reports the failure
+        bool materialsLoad;
+        bool boxLoads;      // the mesh Box01, or a Box01 behind the bad block
+        bool nextLoads;     // the mesh Next at the end of the editor block
+        const char* check;  // the check that reports it; null: none needed
     };
-    auto mesh = [](const std::function<void(Writer&)>& body) {
-        return Wrap([&](Writer& w) { MeshBlock(w, "Box01", body); });
-    };
-    auto material = [](const std::function<void(Writer&)>& body) {
+    // The faulty part, then the mesh Next.
+    auto editor = [](const std::function<void(Writer&)>& body) {
         return Wrap([&](Writer& w) {
+            body(w);
+            tds::WriteMesh(w, Box("Next"));
+        });
+    };
+    auto mesh = [&](const std::function<void(Writer&)>& body) {
+        return editor([&](Writer& w) { MeshBlock(w, "Box01", body); });
+    };
+    // A material block holding body, then Box01.
+    auto material = [&](const std::function<void(Writer&)>& body) {
+        return editor([&](Writer& w) {
             w.BeginChunk(tds::Chunk_Edit_Material);
             body(w);
             w.EndChunk();
@@ -890,31 +900,36 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
         });
     };
     const Case cases[] = {
-        {"empty file", {}, false, "insideChunk"},
-        {"three bytes", {0x4D, 0x4D, 0x10}, false, "insideChunk"},
-        {"main chunk of zero length", [] { Writer w; w.Header(0x4D4D, 0); return w.Result(); }(), false, "chunkFits"},
-        {"top-level chunk of zero length",
-         Wrap([](Writer& w) { w.Header(0x1234, 0); BoxChunk(w); }), false, "chunkFits"},
-        {"top-level chunk of length 5",
-         Wrap([](Writer& w) { w.Header(0x1234, 5); BoxChunk(w); }), false, "chunkFits"},
-        {"top-level chunk of length 0xFFFFFFFF",
-         Wrap([](Writer& w) { w.Header(0x1234, 0xFFFFFFFF); BoxChunk(w); }), false, "chunkFits"},
+        {"empty file", {}, false, false, false, nullptr},
+        {"three bytes", {0x4D, 0x4D, 0x10}, false, false, false, nullptr},
+        {"main chunk of zero length", [] { Writer w; w.Header(0x4D4D, 0); return w.Result(); }(), false, false, false,
+         "chunkFits"},
+        // A chunk that does not fit ends the editor block's walk.
+        {"top-level chunk of zero length", editor([](Writer& w) { w.Header(0x1234, 0); BoxChunk(w); }), true, false,
+         false, "chunkFits"},
+        {"top-level chunk of length 5", editor([](Writer& w) { w.Header(0x1234, 5); BoxChunk(w); }), true, false,
+         false, "chunkFits"},
+        {"top-level chunk of length 0xFFFFFFFF", editor([](Writer& w) { w.Header(0x1234, 0xFFFFFFFF); BoxChunk(w); }),
+         true, false, false, "chunkFits"},
+        {"object block past the editor block", Wrap([](Writer& w) { w.Header(0x4000, 4000); w.String("Box01"); }),
+         true, false, false, "chunkFits"},
+        // The data ends at the end of the file.
         {"main chunk longer than the file",
-         [] {
-             Bytes b = Wrap(BoxChunk);
+         [&] {
+             Bytes b = editor(BoxChunk);
              b[2] = 0xFF;
              return b;
          }(),
-         false, "chunkFits"},
-        {"object block past the editor block",
-         Wrap([](Writer& w) { w.Header(0x4000, 4000); w.String("Box01"); }), false, "chunkFits"},
-        {"file cut inside the mesh block", Truncated(Wrap(BoxChunk), 10), false, "chunkFits"},
-        {"mesh sub-chunk of length 3",
+         true, true, true, nullptr},
+        {"file cut inside the mesh block", Truncated(Wrap(BoxChunk), 10), true, false, false, "!eof"},
+        // A mesh whose own data is not whole is refused; the walk goes on
+        // after its block.
+        {"mesh sub-chunk of length 3 before the faces",
          mesh([](Writer& w) { RawVertices(w, Triangle3); w.Header(0x4150, 3); RawFaces(w, {{0, 1, 2}}); }), true,
-         "chunkFits"},
+         false, true, "chunkFits"},
         {"mesh sub-chunk of zero length",
          mesh([](Writer& w) { w.Header(0x4150, 0); RawVertices(w, Triangle3); RawFaces(w, {{0, 1, 2}}); }), true,
-         "chunkFits"},
+         false, true, "chunkFits"},
         {"vertex list longer than its object",
          mesh([](Writer& w) {
              w.Header(0x4110, 5000);
@@ -923,7 +938,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
                  w.Float(0);
              RawFaces(w, {{0, 1, 2}});
          }),
-         true, "chunkFits"},
+         true, false, true, "chunkFits"},
         {"more vertices than the vertex list holds",
          mesh([](Writer& w) {
              w.BeginChunk(0x4110);
@@ -933,7 +948,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              RawFaces(w, {{0, 1, 2}});
          }),
-         true, "insideChunk"},
+         true, false, true, "insideChunk"},
         {"more faces than the face list holds",
          mesh([](Writer& w) {
              RawVertices(w, Triangle3);
@@ -945,10 +960,10 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.Word(0);
              w.EndChunk();
          }),
-         true, "insideChunk"},
+         true, false, true, "insideChunk"},
         {"face index past the vertices", mesh([](Writer& w) { RawVertices(w, Triangle3); RawFaces(w, {{0, 1, 3}}); }),
-         true, "cornersBelowVertexCount"},
-        {"face list without a vertex list", mesh([](Writer& w) { RawFaces(w, {{0, 0, 0}}); }), true,
+         true, false, true, "cornersBelowVertexCount"},
+        {"face list without a vertex list", mesh([](Writer& w) { RawFaces(w, {{0, 0, 0}}); }), true, false, true,
          "faceListHasVertices"},
         {"fewer texture coordinates than vertices",
          mesh([](Writer& w) {
@@ -960,7 +975,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              RawFaces(w, {{0, 1, 2}});
          }),
-         true, "(dword)ReadWord(file) == VertexCount"},
+         true, false, true, "(dword)ReadWord(file) == VertexCount"},
         {"texture coordinates before the vertices",
          mesh([](Writer& w) {
              w.BeginChunk(0x4140);
@@ -971,7 +986,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              RawVertices(w, Triangle3);
              RawFaces(w, {{0, 1, 2}});
          }),
-         true, "(dword)ReadWord(file) == VertexCount"},
+         true, false, true, "(dword)ReadWord(file) == VertexCount"},
         {"material group skipping past its chunk",
          mesh([](Writer& w) {
              RawVertices(w, Triangle3);
@@ -981,17 +996,24 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.Word(1000);
              w.EndChunk();
          }),
-         true, "insideChunk"},
+         true, false, true, "insideChunk"},
+        // The mesh is whole before the chunk that does not fit.
+        {"smoothing groups running past the object after the faces",
+         mesh([](Writer& w) { RawVertices(w, Triangle3); RawFaces(w, {{0, 1, 2}}); w.Header(0x4150, 500); }), true,
+         true, true, "chunkFits"},
+        {"three stray bytes at the end of the mesh",
+         mesh([](Writer& w) { RawVertices(w, Triangle3); RawFaces(w, {{0, 1, 2}}); w.Bytes({1, 2, 3}); }), true, true,
+         true, "chunkFits"},
         {"object name without its zero",
-         Wrap([](Writer& w) {
+         editor([](Writer& w) {
              w.BeginChunk(0x4000);
              w.Bytes({'B', 'o', 'x'});
              w.EndChunk();
              BoxChunk(w);
          }),
-         true, "insideChunk"},
+         true, true, true, "insideChunk"},
         {"light block cut short before its colour",
-         Wrap([](Writer& w) {
+         editor([](Writer& w) {
              w.BeginChunk(0x4000);
              w.String("Omni01");
              w.BeginChunk(0x4600);
@@ -1003,9 +1025,24 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              BoxChunk(w);
          }),
-         true, "insideChunk"},
+         true, true, true, "chunkFits"},
+        {"light colour with fewer values than it claims",
+         editor([](Writer& w) {
+             w.BeginChunk(0x4000);
+             w.String("Omni01");
+             w.BeginChunk(0x4600);
+             w.Vector({0, 0, 0});
+             w.Header(0x0010, 10);
+             w.Float(1);
+             w.Float(1);
+             w.Float(1);
+             w.EndChunk();
+             w.EndChunk();
+             BoxChunk(w);
+         }),
+         true, true, true, "insideChunk"},
         {"camera block without its lens",
-         Wrap([](Writer& w) {
+         editor([](Writer& w) {
              w.BeginChunk(0x4000);
              w.String("Camera01");
              w.BeginChunk(0x4700);
@@ -1015,7 +1052,9 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              BoxChunk(w);
          }),
-         true, "insideChunk"},
+         true, true, true, "insideChunk"},
+        // A bad map or material sub-chunk costs the map or the rest of the
+        // material, never the file.
         {"map whose second sub-chunk is not the file name",
          material([](Writer& w) {
              w.BeginChunk(tds::Chunk_Mat_TextureMap);
@@ -1025,7 +1064,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              w.EndChunk();
          }),
-         false, "chunk.id == Chunk_Map_FileName"},
+         true, true, true, "chunk.id == Chunk_Map_FileName"},
         {"map file name without its zero",
          material([](Writer& w) {
              w.BeginChunk(tds::Chunk_Mat_TextureMap);
@@ -1035,7 +1074,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              w.EndChunk();
          }),
-         false, "insideChunk"},
+         true, true, true, "insideChunk"},
         {"percentage longer than its material sub-chunk",
          material([](Writer& w) {
              w.BeginChunk(tds::Chunk_Mat_Shininess);
@@ -1043,27 +1082,157 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.Word(25);
              w.EndChunk();
          }),
-         false, "chunkFits"},
+         true, true, true, "chunkFits"},
         {"colour data past its material sub-chunk",
          material([](Writer& w) {
              w.BeginChunk(tds::Chunk_Mat_Diffuse);
              w.Header(0x0010, 18);
              w.EndChunk();
          }),
-         false, "chunkFits"},
-        {"material sub-chunk of length 2",
-         material([](Writer& w) { w.Header(tds::Chunk_Mat_Name, 2); }), false, "chunkFits"},
+         true, true, true, "chunkFits"},
+        {"material sub-chunk of length 2", material([](Writer& w) { w.Header(tds::Chunk_Mat_Name, 2); }), true, true,
+         true, "chunkFits"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CheckLog log;
         const std::string path = File(c.bytes);
         EXPECT_EQ(Materials(path), c.materialsLoad);
-        Object* o = nullptr;
-        EXPECT_FALSE(sl::LoadObject(path.c_str(), "Box01", &o));
-        EXPECT_EQ(o, nullptr);
-        delete o;
-        EXPECT_TRUE(log.Saw(c.check)) << "expected the check " << c.check;
+        EXPECT_EQ(Load(path, "Box01") != nullptr, c.boxLoads);
+        EXPECT_EQ(Load(path, "Next") != nullptr, c.nextLoads);
+        if (c.check != nullptr) {
+            EXPECT_TRUE(log.Saw(c.check)) << "expected the check " << c.check;
+        }
+    }
+}
+
+TEST_F(SceneLoaderTest, TruncatedFileKeepsTheMeshesBeforeTheCut)
+{
+    tds::SceneFile scene;
+    tds::MaterialData red;
+    red.name = "Red";
+    red.diffuse = tds::Rgb{1, 0, 0};
+    scene.materials.push_back(red);
+    scene.meshes.push_back(Box("First"));
+    scene.meshes.back().material = "Red";
+    scene.meshes.push_back(Box("Second"));
+    Bytes bytes = scene.Build();
+    bytes.resize(bytes.size() - 20);  // inside Second's vertex list
+    const std::string path = File(bytes);
+
+    ASSERT_TRUE(Materials(path));
+    EXPECT_EQ(sl::MaterialCount, 1u);
+    CheckLog log;
+    auto first = Load(path, "First");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GetTriMesh()->GetVertexCount(0), 3u);
+    EXPECT_FLOAT_EQ(first->Material.Diffuse.g, 0.0f) << "its material, read before the cut";
+    EXPECT_EQ(Load(path, "Second"), nullptr);
+    EXPECT_TRUE(log.Saw("!eof"));
+}
+
+TEST_F(SceneLoaderTest, MapSubChunksByTheirIds)
+{
+    std::filesystem::create_directories(dir + "/data");
+    WritePng(dir + "/data/wood.png");
+    sl::SetDataPath((dir + "/data/").c_str());
+    auto fileName = [](Writer& w) {
+        w.BeginChunk(tds::Chunk_Map_FileName);
+        w.String("wood.png");
+        w.EndChunk();
+    };
+    auto percent = [](Writer& w) { tds::WritePercent(w, tds::Percent::Int(40)); };
+    auto tiling = [](Writer& w) {
+        w.BeginChunk(0xA351);
+        w.Word(0);
+        w.EndChunk();
+    };
+    struct Case
+    {
+        const char* what;
+        std::vector<std::function<void(Writer&)>> subChunks;
+        bool mapped;
+        float strength;
+    } cases[] = {
+        {"the file name first and no percentage", {fileName}, true, 0.0f},
+        {"the percentage after the file name", {fileName, percent}, true, 0.4f},
+        {"the file name behind another sub-chunk", {percent, tiling, fileName}, true, 0.4f},
+        {"no file name: the map is dropped", {percent, tiling}, false, 0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CheckLog log;
+        const std::string path = File(Wrap([&](Writer& w) {
+            w.BeginChunk(tds::Chunk_Edit_Material);
+            w.BeginChunk(tds::Chunk_Mat_Name);
+            w.String("Wood");
+            w.EndChunk();
+            w.BeginChunk(tds::Chunk_Mat_BumpMap);
+            for (const auto& sub : c.subChunks)
+                sub(w);
+            w.EndChunk();
+            w.BeginChunk(tds::Chunk_Mat_Diffuse);
+            tds::WriteColor(w, {0, 1, 0});
+            w.EndChunk();
+            w.EndChunk();
+            tds::MaterialData after;
+            after.name = "After";
+            tds::WriteMaterial(w, after);
+        }));
+        ASSERT_TRUE(Materials(path));
+        ASSERT_EQ(sl::MaterialCount, 2u) << "the material and the one after it";
+        const Material& wood = sl::MaterialArray[0];
+        ExpectColor(wood.Diffuse, Raw(0, 1, 0, 1), "what follows the map");
+        EXPECT_EQ(wood.Textures[BumpMap] != nullptr, c.mapped);
+        EXPECT_FLOAT_EQ(wood.BumpStrength, c.strength);
+        EXPECT_EQ(log.Saw("chunk.id == Chunk_Map_FileName"), !c.mapped);
+        EXPECT_EQ(sl::MaterialArray[1].Name, std::string("After\0", 6));
+    }
+}
+
+TEST_F(SceneLoaderTest, MaterialsThatAreNotWholeAreRefused)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void(Writer&)> body;  // the first material's sub-chunks after its name
+        std::vector<std::string> names;     // the materials read
+    } cases[] = {
+        {"a colour with fewer values than it claims",
+         [](Writer& w) {
+             w.BeginChunk(tds::Chunk_Mat_Diffuse);
+             w.Header(0x0010, 10);
+             w.Float(1);
+             w.EndChunk();
+         },
+         {std::string("After\0", 6)}},
+        // The rest of the block is not read; what came before stands.
+        {"a sub-chunk running past the block",
+         [](Writer& w) {
+             w.BeginChunk(tds::Chunk_Mat_Diffuse);
+             tds::WriteColor(w, {0, 1, 0});
+             w.EndChunk();
+             w.Header(tds::Chunk_Mat_Specular, 1000);
+         },
+         {std::string("Bad\0", 4), std::string("After\0", 6)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = File(Wrap([&](Writer& w) {
+            w.BeginChunk(tds::Chunk_Edit_Material);
+            w.BeginChunk(tds::Chunk_Mat_Name);
+            w.String("Bad");
+            w.EndChunk();
+            c.body(w);
+            w.EndChunk();
+            tds::MaterialData after;
+            after.name = "After";
+            tds::WriteMaterial(w, after);
+        }));
+        ASSERT_TRUE(Materials(path));
+        ASSERT_EQ(sl::MaterialCount, c.names.size());
+        for (std::size_t i = 0; i < c.names.size(); ++i)
+            EXPECT_EQ(sl::MaterialArray[i].Name, c.names[i]);
     }
 }
 

@@ -21,8 +21,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -1237,15 +1239,193 @@ TEST_F(SceneLoaderTest, MaterialsThatAreNotWholeAreRefused)
 }
 
 // ---------------------------------------------------------------------------
+// The normals side file
+
+std::string FileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+Bytes FileBytes(const std::string& path)
+{
+    const std::string text = FileText(path);
+    return Bytes(text.begin(), text.end());
+}
+
+// A record as the side file holds it; names as a 3DS file gives them.
+void NormalsRecord(Writer& w, const std::string& name, const std::vector<Vector3>& normals)
+{
+    w.String(name);
+    w.Dword(dword(normals.size()));
+    for (const Vector3& n : normals) {
+        w.Float(n.x);
+        w.Float(n.y);
+        w.Float(n.z);
+    }
+}
+
+// Exact unless told: stored normals come back bit for bit.
+void ExpectNormals(Object* object, const std::vector<Vector3>& want, const std::string& what, float tol = 0.0f)
+{
+    ASSERT_NE(object, nullptr) << what;
+    const TriMesh* mesh = object->GetTriMesh();
+    ASSERT_EQ(mesh->GetVertexCount(0), want.size()) << what;
+    for (std::size_t i = 0; i < want.size(); ++i)
+        ExpectVector(mesh->GetVertexArray(0)[i].Normal, want[i], what + ", normal " + std::to_string(i), tol);
+}
+
+class NormalsFile : public SceneLoaderTest
+{
+protected:
+    // A mesh object named as a 3DS file names it, with these normals.
+    Object* Mesh(const std::string& name, const std::vector<Vector3>& normals)
+    {
+        std::vector<Vertex> v(normals.size());
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            v[i].Position = Vector3(float(i), 0.0f, float(i * i));
+            v[i].Normal = normals[i];
+        }
+        const Triangle t(0, 1, 2);
+        auto* o = new Object(c, 1);
+        o->Name = name + '\0';
+        o->GetTriMesh()->SetData(v.data(), &t, dword(v.size()), 1);
+        return o;
+    }
+    std::string Path() const { return dir + "/scene.3ds.normals"; }
+
+    const std::vector<Vector3> box{{0, 1, 0}, {0.5f, 0, 0}, {0, 0, -1}};
+};
+
+TEST_F(NormalsFile, AnEmptySceneWritesACountOfZero)
+{
+    Scene scene(c);
+    sl::SaveNormals(Path().c_str(), &scene);
+    EXPECT_EQ(FileBytes(Path()), Bytes({0, 0, 0, 0}));
+    EXPECT_TRUE(sl::LoadNormals(Path().c_str(), &scene));
+}
+
+TEST_F(NormalsFile, ARecordIsTheNameItsVertexCountAndTheNormals)
+{
+    Scene scene(c);
+    scene.AddObject(Mesh("Box01", box));
+    sl::SaveNormals(Path().c_str(), &scene);
+
+    Writer want;
+    want.Dword(1);
+    NormalsRecord(want, "Box01", box);
+    const Bytes got = FileBytes(Path());
+    EXPECT_EQ(got.size(), 4u + 46u) << "6 + 4 + 36 bytes for Box01's record";
+    EXPECT_EQ(got, want.Result());
+
+    for (Vertex& v : std::span(scene.GetObject("Box01")->GetTriMesh()->GetModVertexArray(), 3))
+        v.Normal = Vector3(9, 9, 9);
+    EXPECT_TRUE(sl::LoadNormals(Path().c_str(), &scene));
+    ExpectNormals(scene.GetObject("Box01"), box, "read back");
+}
+
+TEST_F(NormalsFile, RecordsInAnotherOrderAreAppliedWhole)
+{
+    const std::vector<Vector3> first{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    const std::vector<Vector3> second{{0, 0, 1}, {0, 1, 0}, {1, 0, 0}, {0.6f, 0.8f, 0}};
+    Scene scene(c);
+    scene.AddObject(Mesh("First", std::vector<Vector3>(3)));
+    scene.AddObject(Mesh("Second", std::vector<Vector3>(4)));
+    Writer w;
+    w.Dword(2);
+    NormalsRecord(w, "Second", second);
+    NormalsRecord(w, "First", first);
+    Save(Path(), w.Result());
+
+    EXPECT_TRUE(sl::LoadNormals(Path().c_str(), &scene));
+    ExpectNormals(scene.GetObject("First"), first, "First");
+    ExpectNormals(scene.GetObject("Second"), second, "Second");
+}
+
+TEST_F(NormalsFile, AFileThatIsNotWhatItClaimsIsRefused)
+{
+    auto file = [](const std::function<void(Writer&)>& body) {
+        Writer w;
+        body(w);
+        return w.Result();
+    };
+    const struct
+    {
+        const char* what;
+        Bytes bytes;
+    } cases[] = {
+        {"empty", {}},
+        {"an object count cut short", {1, 0}},
+        {"another scene's object count", file([&](Writer& w) { w.Dword(2); NormalsRecord(w, "Box01", box); })},
+        {"an object count far beyond the file", file([&](Writer& w) { w.Dword(0xFFFFFFFF); NormalsRecord(w, "Box01", box); })},
+        {"no record for the object", file([](Writer& w) { w.Dword(1); })},
+        {"a name the scene lacks", file([&](Writer& w) { w.Dword(1); NormalsRecord(w, "Box02", box); })},
+        {"another vertex count",
+         file([&](Writer& w) { w.Dword(1); NormalsRecord(w, "Box01", {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}, {0, 1, 0}}); })},
+        {"a vertex count far beyond the file",
+         file([](Writer& w) { w.Dword(1); w.String("Box01"); w.Dword(0xFFFFFFFF); w.Float(1); })},
+        {"normals running past the end",
+         file([](Writer& w) {
+             w.Dword(1);
+             w.String("Box01");
+             w.Dword(3);
+             for (int i = 0; i < 6; ++i)
+                 w.Float(1);
+         })},
+        {"a vertex count cut short", file([](Writer& w) { w.Dword(1); w.String("Box01"); w.Word(3); })},
+        {"a name without its zero byte", file([](Writer& w) { w.Dword(1); w.Bytes({'B', 'o', 'x', '0', '1'}); })},
+        {"a stray byte after the record", file([&](Writer& w) { w.Dword(1); NormalsRecord(w, "Box01", box); w.Byte('B'); })},
+        {"the record twice",
+         file([&](Writer& w) {
+             w.Dword(1);
+             NormalsRecord(w, "Box01", box);
+             NormalsRecord(w, "Box01", box);
+         })},
+    };
+    Scene scene(c);
+    scene.AddObject(Mesh("Box01", box));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Save(Path(), c.bytes);
+        EXPECT_FALSE(sl::LoadNormals(Path().c_str(), &scene));
+    }
+    EXPECT_FALSE(sl::LoadNormals((dir + "/missing.normals").c_str(), &scene));
+}
+
+TEST_F(NormalsFile, AFailedWriteLeavesNoFile)
+{
+    Scene scene(c);
+    scene.AddObject(Mesh("Box01", box));
+    {
+        CheckLog log;
+        const std::string path = dir + "/nowhere/scene.3ds.normals";
+        sl::SaveNormals(path.c_str(), &scene);
+        EXPECT_TRUE(log.Saw("file"));
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
+    // A link to the full device: the file opens and every write fails.
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    std::filesystem::create_symlink("/dev/full", Path());
+    CheckLog log;
+    sl::SaveNormals(Path().c_str(), &scene);
+    EXPECT_TRUE(log.Saw("junk == sizeof(dword)"));
+    EXPECT_EQ(log.seen.size(), 1u) << "the write stops at the first failure";
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(Path()))) << "removed";
+    EXPECT_TRUE(std::filesystem::exists("/dev/full")) << "the link went, not the device";
+    EXPECT_FALSE(sl::LoadNormals(Path().c_str(), &scene));
+}
+
+// ---------------------------------------------------------------------------
 // Whole scenes
 
-class LoadSceneTest : public SceneLoaderTest
+class LoadSceneTest : public NormalsFile
 {
 protected:
     void TearDown() override
     {
         sl::SetNormalFileSaving(false);
-        SceneLoaderTest::TearDown();
+        NormalsFile::TearDown();
     }
     std::unique_ptr<Scene> LoadWhole(const std::string& path)
     {
@@ -1255,6 +1435,23 @@ protected:
             return nullptr;
         }
         return std::unique_ptr<Scene>(scene);
+    }
+    // Box01 (3 vertices) and Box02 (3 or 4) in the plane y = 0, facing down.
+    std::string TwoBoxes(std::size_t secondVertices = 4)
+    {
+        tds::SceneFile file;
+        file.meshes.push_back(Box("Box01"));
+        file.meshes.push_back(Box("Box02", {{0, 0, 0}, {10, 0, 0}, {0, 0, 10}, {10, 0, 10}}));
+        file.meshes.back().vertices.resize(secondVertices);
+        if (secondVertices == 4)
+            file.meshes.back().faces.push_back({1, 3, 2, 0});
+        return File(file.Build());
+    }
+    static std::vector<Vector3> Down(std::size_t n) { return std::vector<Vector3>(n, Vector3(0, -1, 0)); }
+    void ExpectComputed(Scene& scene)
+    {
+        ExpectNormals(scene.GetObject("Box01"), Down(3), "Box01 computed", 1e-6f);
+        ExpectNormals(scene.GetObject("Box02"), Down(4), "Box02 computed", 1e-6f);
     }
 };
 
@@ -1279,10 +1476,7 @@ TEST_F(LoadSceneTest, EverythingTheFileHoldsInItsPlace)
     ExpectColor(scene->AmbientLight, Raw(0.25f, 0.5f, 0.75f, 1), "ambient");
 
     ASSERT_EQ(scene->Objects.size(), 1u);
-    Object* box = scene->GetObject("Box01");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->GetTriMesh()->GetVertexCount(0), 3u);
-    EXPECT_NEAR(box->GetTriMesh()->GetVertexArray(0)[0].Normal.Length(), 1.0f, 1e-5f) << "normals computed";
+    ExpectNormals(scene->GetObject("Box01"), Down(3), "computed", 1e-6f);
 
     ASSERT_EQ(scene->Curves.size(), 1u);
     EXPECT_EQ(scene->GetCurve("Path01"), scene->Curves[0]);
@@ -1290,8 +1484,6 @@ TEST_F(LoadSceneTest, EverythingTheFileHoldsInItsPlace)
 
     Light* omni = scene->GetLight("Omni01");
     Light* spotLight = scene->GetLight("Spot01");
-    ASSERT_NE(omni, nullptr);
-    ASSERT_NE(spotLight, nullptr);
     EXPECT_EQ(scene->Lights[0], omni);
     EXPECT_EQ(scene->Lights[1], spotLight);
     EXPECT_NE(dynamic_cast<PointLight*>(omni), nullptr);
@@ -1300,6 +1492,148 @@ TEST_F(LoadSceneTest, EverythingTheFileHoldsInItsPlace)
     ASSERT_EQ(scene->Cameras.size(), 1u);
     EXPECT_EQ(scene->GetCamera("Camera01"), scene->Cameras[0]);
     EXPECT_EQ(scene->GetActiveCamera(), scene->Cameras[0]);
+}
+
+TEST_F(LoadSceneTest, AFittingSideFileGivesTheNormals)
+{
+    const std::vector<Vector3> first{{1, 0, 0}, {0, 0, 1}, {0.6f, 0, 0.8f}};
+    const std::vector<Vector3> second{{0, 0, -1}, {-1, 0, 0}, {0, -1, 0}, {0.8f, 0.6f, 0}};
+    const std::string scenePath = TwoBoxes();
+    Writer w;
+    w.Dword(2);
+    NormalsRecord(w, "Box02", second);
+    NormalsRecord(w, "Box01", first);
+    Save(Path(), w.Result());
+    sl::SetNormalFileSaving(true);
+
+    auto scene = LoadWhole(scenePath);
+    ASSERT_NE(scene, nullptr);
+    ExpectNormals(scene->GetObject("Box01"), first, "Box01");
+    ExpectNormals(scene->GetObject("Box02"), second, "Box02");
+    EXPECT_EQ(FileBytes(Path()), w.Result()) << "a fitting file is not rewritten";
+}
+
+TEST_F(LoadSceneTest, WithoutASideFileTheNormalsAreComputedAndWrittenWhenAsked)
+{
+    for (bool saving : {false, true}) {
+        SCOPED_TRACE(saving ? "saving" : "not saving");
+        std::filesystem::remove(Path());
+        sl::SetNormalFileSaving(saving);
+        auto scene = LoadWhole(TwoBoxes());
+        ASSERT_NE(scene, nullptr);
+        ExpectComputed(*scene);
+        ASSERT_EQ(std::filesystem::exists(Path()), saving);
+        if (!saving)
+            continue;
+        Writer want;
+        want.Dword(2);
+        // The scene's object order: each opaque object goes to the front.
+        NormalsRecord(want, "Box02", Down(4));
+        NormalsRecord(want, "Box01", Down(3));
+        EXPECT_EQ(FileBytes(Path()), want.Result());
+    }
+}
+
+TEST_F(LoadSceneTest, ASideFileThatDoesNotFitIsReplacedByComputedNormals)
+{
+    const struct
+    {
+        const char* what;
+        Bytes side;
+    } cases[] = {
+        {"written before Box02 gained a vertex",
+         [&] {
+             Writer w;
+             w.Dword(2);
+             NormalsRecord(w, "Box01", std::vector<Vector3>(3, Vector3(1, 0, 0)));
+             NormalsRecord(w, "Box02", std::vector<Vector3>(3, Vector3(1, 0, 0)));
+             return w.Result();
+         }()},
+        {"cut inside a name", {2, 0, 0, 0, 'B', 'o', 'x'}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Save(Path(), c.side);
+        sl::SetNormalFileSaving(true);
+        auto scene = LoadWhole(TwoBoxes(4));
+        ASSERT_NE(scene, nullptr);
+        ExpectComputed(*scene);
+        EXPECT_EQ(FileBytes(Path()).size(), 4u + (6 + 4 + 36) + (6 + 4 + 48)) << "rewritten for the scene";
+    }
+}
+
+TEST_F(LoadSceneTest, FailuresHandOutNoScene)
+{
+    Writer notMain;
+    notMain.BeginChunk(0x1234);
+    notMain.Dword(0);
+    notMain.EndChunk();
+    Writer noEditor;
+    noEditor.BeginChunk(tds::Chunk_Main);
+    noEditor.BeginChunk(0x0002);
+    noEditor.Dword(3);
+    noEditor.EndChunk();
+    noEditor.EndChunk();
+    const struct
+    {
+        const char* what;
+        std::string path;
+    } cases[] = {
+        {"missing file", dir + "/missing.3ds"},
+        {"first chunk not the main chunk", File(notMain.Result(), "notmain.3ds")},
+        {"no editor block", File(noEditor.Result(), "noeditor.3ds")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LoadWhole(c.path), nullptr) << c.what;
+
+    const std::string good = TwoBoxes();
+    sl::SetGraphicsContext(nullptr);
+    EXPECT_EQ(LoadWhole(good), nullptr) << "no context";
+    sl::SetGraphicsContext(c);
+    EXPECT_FALSE(sl::LoadScene(good.c_str(), nullptr));
+}
+
+TEST_F(LoadSceneTest, AFileCutInsideItsSecondMeshGivesTheFirst)
+{
+    tds::SceneFile file;
+    file.meshes.push_back(Box("First"));
+    file.meshes.push_back(Box("Second"));
+    Bytes bytes = file.Build();
+    bytes.resize(bytes.size() - 20);
+    auto scene = LoadWhole(File(bytes));
+    ASSERT_NE(scene, nullptr);
+    ASSERT_EQ(scene->Objects.size(), 1u);
+    ExpectNormals(scene->GetObject("First"), Down(3), "First", 1e-6f);
+}
+
+TEST_F(LoadSceneTest, TheFogChunkIsSkippedWhole)
+{
+    // Fog values whose bytes happen to read as an ambient light chunk:
+    // entered, the fog block would set the scene's ambient light.
+    const std::string path = File(Wrap([](Writer& w) {
+        w.BeginChunk(tds::Chunk_Edit_Fog);
+        w.BeginChunk(tds::Chunk_Edit_AmbientLight);
+        tds::WriteColor(w, {1, 1, 1}, tds::ColorForm::Float);
+        w.EndChunk();
+        w.EndChunk();
+        BoxChunk(w);
+    }));
+    auto scene = LoadWhole(path);
+    ASSERT_NE(scene, nullptr);
+    ExpectColor(scene->AmbientLight, Raw(0, 0, 0, 1), "ambient");
+    EXPECT_NE(scene->GetObject("Box01"), nullptr);
+    EXPECT_FALSE(scene->Fog);
+}
+
+TEST_F(LoadSceneTest, ANinthLightIsNotKept)
+{
+    tds::SceneFile file;
+    for (int i = 0; i < 9; ++i)
+        file.lights.push_back(LightAt("Omni" + std::to_string(i), {0, float(i), 0}));
+    auto scene = LoadWhole(File(file.Build()));
+    ASSERT_NE(scene, nullptr);
+    EXPECT_NE(scene->GetLight("Omni7"), nullptr);
+    EXPECT_EQ(scene->GetLight("Omni8"), nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -1323,6 +1657,15 @@ TEST_F(ShippedScene, HoldsTheFiveObjects)
         ASSERT_NE(o, nullptr) << name;
         EXPECT_GT(o->GetTriMesh()->GetTriangleCount(0), 0u) << name;
     }
+}
+
+TEST_F(ShippedScene, LoadsAsAWholeScene)
+{
+    Scene* scene = nullptr;
+    ASSERT_TRUE(sl::LoadScene(GO3D_SOURCE_ROOT "/data/geometry2.3ds", &scene));
+    std::unique_ptr<Scene> owned(scene);
+    for (const char* name : {"Board", "Grid", "White", "Black", "Trapezi"})
+        EXPECT_NE(scene->GetObject(name), nullptr) << name;
 }
 
 TEST_F(ShippedScene, GridStartsWithARegularLattice)

@@ -668,9 +668,12 @@ ChunkHeader ReadChunk(HANDLE file)
     ChunkHeader ch;
     // A header that cannot stand in what is left of its chunk is none (id 0,
     // length 0): ChunkFits then ends the walk there.
-    if (const Pass* p = PassOf(file); p != nullptr && (p->bounds.back().overrun || p->bounds.back().end - p->position < 6)) {
-        BytesRead += 6;
-        return ch;
+    if (const Pass* p = PassOf(file)) {
+        const Bound& b = p->bounds.back();
+        if (b.overrun || b.end - p->position < 6) {
+            BytesRead += 6;
+            return ch;
+        }
     }
     ch.id = ReadWord(file);
     ch.length = ReadDword(file);

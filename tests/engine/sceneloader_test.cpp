@@ -1357,7 +1357,8 @@ TEST_F(NormalsFile, AFileThatIsNotWhatItClaimsIsRefused)
         {"empty", {}},
         {"an object count cut short", {1, 0}},
         {"another scene's object count", file([&](Writer& w) { w.Dword(2); NormalsRecord(w, "Box01", box); })},
-        {"an object count far beyond the file", file([&](Writer& w) { w.Dword(0xFFFFFFFF); NormalsRecord(w, "Box01", box); })},
+        {"an object count far beyond the file",
+         file([&](Writer& w) { w.Dword(0xFFFFFFFF); NormalsRecord(w, "Box01", box); })},
         {"no record for the object", file([](Writer& w) { w.Dword(1); })},
         {"a name the scene lacks", file([&](Writer& w) { w.Dword(1); NormalsRecord(w, "Box02", box); })},
         {"another vertex count",
@@ -1374,7 +1375,8 @@ TEST_F(NormalsFile, AFileThatIsNotWhatItClaimsIsRefused)
          })},
         {"a vertex count cut short", file([](Writer& w) { w.Dword(1); w.String("Box01"); w.Word(3); })},
         {"a name without its zero byte", file([](Writer& w) { w.Dword(1); w.Bytes({'B', 'o', 'x', '0', '1'}); })},
-        {"a stray byte after the record", file([&](Writer& w) { w.Dword(1); NormalsRecord(w, "Box01", box); w.Byte('B'); })},
+        {"a stray byte after the record",
+         file([&](Writer& w) { w.Dword(1); NormalsRecord(w, "Box01", box); w.Byte('B'); })},
         {"the record twice",
          file([&](Writer& w) {
              w.Dword(1);

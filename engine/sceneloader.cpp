@@ -43,17 +43,32 @@ struct MaterialArrayRelease
 } materialArrayRelease;
 
 // The bounds of the load in progress. The loaders open their file through
-// ScenePass; reads on that handle are then held inside the chunk being read,
-// and a malformed file marks the pass broken, which ends every loop. Reads on
-// any other handle (a test reading a fixture by hand) go straight through.
+// ScenePass; reads on that handle are then held inside the chunk being read.
+// A read that would run past its chunk is refused and gives zeros, and a
+// chunk that does not fit the one around it ends that one's walk; each is
+// reported, and the readers keep what was whole. Reads on any other handle
+// (a test reading a fixture by hand) go straight through.
+
+// One chunk the pass stands in.
+struct Bound
+{
+    std::uint64_t end = UINT64_MAX;  // from the start of the file
+    bool overrun = false;  // a read was refused: the reads after it give zeros
+    bool ended = false;    // its walk is over: the rest of it is skipped
+};
+
 struct Pass
 {
     HANDLE file = INVALID_HANDLE_VALUE;
-    dword position = 0;  // from the start of the file
-    dword limit = 0;     // no read goes past this offset
-    std::vector<dword> outer;  // limits of the containers entered, outermost first
-    bool broken = false;
+    std::uint64_t position = 0;  // from the start of the file
+    // Innermost last. The first is the file itself, whose end is met as a
+    // short read (eof): a main chunk running past it ends there.
+    std::vector<Bound> bounds{Bound{}};
+    dword refused = 0;  // reads refused so far
 };
+
+// The main chunk's place in Pass::bounds; the containers entered follow it.
+constexpr std::size_t MainLevel = 1;
 
 Pass* Current = nullptr;
 
@@ -62,16 +77,67 @@ Pass* PassOf(HANDLE file)
     return Current != nullptr && Current->file == file ? Current : nullptr;
 }
 
-bool Broken(HANDLE file)
+// True when the chunk being read holds size more bytes; otherwise the read
+// is refused, once reported.
+bool Room(Pass* p, std::uint64_t size)
 {
-    const Pass* p = PassOf(file);
-    return p != nullptr && p->broken;
+    if (p == nullptr)
+        return true;
+    Bound& b = p->bounds.back();
+    if (b.overrun)
+        return false;
+    const bool insideChunk = size <= b.end - p->position;
+    if (!ENGINE_CHECK(insideChunk)) {
+        b.overrun = true;
+        ++p->refused;
+        return false;
+    }
+    return true;
 }
 
-void MarkBroken(HANDLE file)
+bool ChunkHolds(HANDLE file, std::uint64_t size)
 {
-    if (Pass* p = PassOf(file))
-        p->broken = true;
+    return Room(PassOf(file), size);
+}
+
+// A read in the chunk being read was refused: its value is incomplete.
+bool Overran(HANDLE file)
+{
+    const Pass* p = PassOf(file);
+    return p != nullptr && p->bounds.back().overrun;
+}
+
+// The walk of the chunk being read met a chunk that does not fit in it.
+bool WalkEnded(HANDLE file)
+{
+    const Pass* p = PassOf(file);
+    return p != nullptr && p->bounds.back().ended;
+}
+
+// Readers compare this before and after their data to learn whether any of
+// it was refused.
+dword Refused(HANDLE file)
+{
+    const Pass* p = PassOf(file);
+    return p != nullptr ? p->refused : 0;
+}
+
+void Seek(HANDLE file, std::uint64_t n)
+{
+    LONG high = static_cast<LONG>(n >> 32);
+    SetFilePointer(file, static_cast<LONG>(n & 0xFFFFFFFF), &high, FILE_CURRENT);
+}
+
+// Past the rest of a bound whose walk ended, as a skip.
+void SkipRest(Pass& p)
+{
+    const Bound& b = p.bounds.back();
+    if (!b.ended || p.position >= b.end)
+        return;
+    const std::uint64_t n = b.end - p.position;
+    BytesRead += static_cast<dword>(n);
+    Seek(p.file, n);
+    p.position = b.end;
 }
 
 // Opens a scene file for one pass and closes it when the pass ends.
@@ -90,7 +156,6 @@ public:
             return;
         }
         pass_.file = h;
-        pass_.limit = size;
         size_ = size;
         previous_ = Current;
         Current = &pass_;
@@ -109,7 +174,6 @@ public:
     bool IsOpen() const { return pass_.file != INVALID_HANDLE_VALUE; }
     HANDLE File() const { return pass_.file; }
     dword Size() const { return size_; }
-    bool Broken() const { return pass_.broken; }
 
 private:
     Pass pass_;
@@ -122,13 +186,9 @@ void Fetch(HANDLE file, void* to, dword size)
 {
     BytesRead += size;
     Pass* p = PassOf(file);
-    if (p != nullptr) {
-        const bool insideChunk = size <= p->limit - p->position;
-        if (p->broken || !ENGINE_CHECK(insideChunk)) {
-            p->broken = true;
-            std::memset(to, 0, size);
-            return;
-        }
+    if (!Room(p, size)) {
+        std::memset(to, 0, size);
+        return;
     }
     DWORD got = 0;
     if (!ReadFile(file, to, size, &got, nullptr))
@@ -141,25 +201,19 @@ void Fetch(HANDLE file, void* to, dword size)
         p->position += got;
 }
 
-// Forward only; within the pass's bounds.
+// Forward only; within the chunk being read.
 void Advance(HANDLE file, dword n)
 {
     Pass* p = PassOf(file);
-    if (p != nullptr) {
-        const bool insideChunk = n <= p->limit - p->position;
-        if (p->broken || !ENGINE_CHECK(insideChunk)) {
-            p->broken = true;
-            return;
-        }
-    }
-    LONG high = 0;
-    SetFilePointer(file, static_cast<LONG>(n), &high, FILE_CURRENT);
+    if (!Room(p, n))
+        return;
+    Seek(file, n);
     if (p != nullptr)
         p->position += n;
 }
 
 // A header just read: at least its own 6 bytes long and within the chunk or
-// container it stands in. Anything else breaks the pass.
+// container it stands in. One that is not ends the walk of that container.
 bool ChunkFits(HANDLE file, const ChunkHeader& ch)
 {
     if (eof)
@@ -167,69 +221,74 @@ bool ChunkFits(HANDLE file, const ChunkHeader& ch)
     Pass* p = PassOf(file);
     if (p == nullptr)
         return ch.length >= 6;
-    if (p->broken)
+    Bound& b = p->bounds.back();
+    if (b.overrun)
         return false;
-    const dword start = p->position - 6;
-    const bool chunkFits = ch.length >= 6 && ch.length <= p->limit - start;
+    const bool chunkFits = ch.length >= 6 && p->position - 6 + ch.length <= b.end;
     if (!ENGINE_CHECK(chunkFits)) {
-        p->broken = true;
+        b.ended = true;
         return false;
     }
     return true;
 }
 
-// Holds reads inside a chunk whose header was just read and fits.
+// The bound of a chunk whose header was just read.
+Bound BoundOf(const Pass& p, const ChunkHeader& ch)
+{
+    Bound b;
+    const std::uint64_t start = p.position >= 6 ? p.position - 6 : 0;
+    b.end = std::max(p.position, start + ch.length);
+    return b;
+}
+
+// Holds reads inside a chunk whose header was just read and fits. Ended, the
+// rest of the chunk is skipped when the scope closes.
 class ChunkScope
 {
 public:
     ChunkScope(HANDLE file, const ChunkHeader& ch) : pass_(PassOf(file))
     {
-        if (pass_ == nullptr || pass_->broken)
-            return;
-        narrowed_ = true;
-        saved_ = pass_->limit;
-        pass_->limit = pass_->position - 6 + ch.length;
+        if (pass_ != nullptr)
+            pass_->bounds.push_back(BoundOf(*pass_, ch));
     }
     ~ChunkScope()
     {
-        if (narrowed_)
-            pass_->limit = saved_;
+        if (pass_ == nullptr)
+            return;
+        SkipRest(*pass_);
+        pass_->bounds.pop_back();
     }
     ChunkScope(const ChunkScope&) = delete;
     ChunkScope& operator=(const ChunkScope&) = delete;
 
+    // What is left of the chunk is not read: the walk goes on after it.
+    void End()
+    {
+        if (pass_ != nullptr)
+            pass_->bounds.back().ended = true;
+    }
+
 private:
     Pass* pass_;
-    bool narrowed_ = false;
-    dword saved_ = 0;
 };
 
 // Top-level walk: a container is entered by reading on inside it; once its
-// end is reached the walk goes on in the container around it.
+// end is reached, or its walk ended, the walk goes on in the container
+// around it.
 void Enter(HANDLE file, const ChunkHeader& ch)
 {
-    Pass* p = PassOf(file);
-    if (p == nullptr || p->broken)
-        return;
-    p->outer.push_back(p->limit);
-    p->limit = p->position - 6 + ch.length;
+    if (Pass* p = PassOf(file))
+        p->bounds.push_back(BoundOf(*p, ch));
 }
 
-// The main chunk bounds the whole walk; what follows it is not read.
-void EnterMain(HANDLE file, const ChunkHeader& ch)
-{
-    if (Pass* p = PassOf(file); p != nullptr && !p->broken)
-        p->limit = p->position - 6 + ch.length;
-}
-
-// The file's first header, which must be the main chunk and fit the file;
-// the walk is then bounded by it.
+// The file's first header, which must be the main chunk; the walk is then
+// bounded by it.
 bool ReadMainChunk(HANDLE file)
 {
     const ChunkHeader main = ReadChunk(file);
     if (main.id != Chunk_Main || !ChunkFits(file, main))
         return false;
-    EnterMain(file, main);
+    Enter(file, main);
     return true;
 }
 
@@ -240,11 +299,18 @@ bool WalkOver(HANDLE file)
     Pass* p = PassOf(file);
     if (p == nullptr)
         return false;
-    while (p->position >= p->limit && !p->outer.empty()) {
-        p->limit = p->outer.back();
-        p->outer.pop_back();
+    if (p->bounds.size() <= MainLevel)
+        return true;
+    while (p->bounds.size() > MainLevel + 1) {
+        const Bound& b = p->bounds.back();
+        if (!b.ended && !b.overrun && p->position < b.end)
+            break;
+        p->bounds.back().ended = true;
+        SkipRest(*p);
+        p->bounds.pop_back();
     }
-    return p->broken || p->position >= p->limit;
+    const Bound& main = p->bounds.back();
+    return main.ended || main.overrun || p->position >= main.end;
 }
 
 // f x 100 toward zero, saturated: the file may hold any float.
@@ -286,28 +352,37 @@ std::int32_t ReadMesh(HANDLE file, const ChunkHeader& ch, const std::string& nam
     Vector3 translation;
     bool noFaces = true;
     bool haveVertices = false;
-    bool refused = false;
+    bool cut = false;
+    const dword refusedBefore = Refused(file);
 
     while (BytesRead < ch.length) {
         if (!ENGINE_CHECK(!eof))
             return ObjType_None;
         const ChunkHeader sub = ReadChunk(file);
-        if (!ChunkFits(file, sub))
+        if (!ChunkFits(file, sub)) {
+            cut = true;
             break;
+        }
         ChunkScope scope(file, sub);
         switch (sub.id) {
         case Chunk_TriMesh_VertexList:
             VertexCount = ReadWord(file);
+            // The count is held to what the chunk holds before anything is
+            // made of it.
+            if (!ChunkHolds(file, 12ull * VertexCount))
+                return ObjType_None;
             vertices.assign(VertexCount, Vertex());
-            for (dword i = 0; i < VertexCount && !Broken(file); ++i)
+            for (dword i = 0; i < VertexCount && !Overran(file); ++i)
                 vertices[i].Position = ReadVector(file, true);
             haveVertices = true;
             break;
         case Chunk_TriMesh_FaceList: {
             noFaces = false;
             const dword faces = ReadWord(file);
+            if (!ChunkHolds(file, 8ull * faces))
+                return ObjType_None;
             triangles.assign(faces, Triangle());
-            for (dword f = 0; f < faces && !Broken(file); ++f) {
+            for (dword f = 0; f < faces && !Overran(file); ++f) {
                 const Index a = ReadWord(file);
                 const Index b = ReadWord(file);
                 const Index c = ReadWord(file);
@@ -325,13 +400,10 @@ std::int32_t ReadMesh(HANDLE file, const ChunkHeader& ch, const std::string& nam
             break;
         }
         case Chunk_TriMesh_TexCoords:
-            if (!ENGINE_CHECK((dword)ReadWord(file) == VertexCount)) {
-                // The pairs cannot be matched with the vertices.
-                refused = true;
-                SkipBytes(file, static_cast<std::int32_t>(sub.length) - 8);
-                break;
-            }
-            for (dword i = 0; i < VertexCount && !Broken(file); ++i) {
+            // Pairs that cannot be matched with the vertices refuse the mesh.
+            if (!ENGINE_CHECK((dword)ReadWord(file) == VertexCount) || !ChunkHolds(file, 8ull * VertexCount))
+                return ObjType_None;
+            for (dword i = 0; i < VertexCount && !Overran(file); ++i) {
                 const float u = ReadFloat(file);
                 const float v = ReadFloat(file);
                 vertices[i].Tex[0] = TexCoord(u, -v);
@@ -348,8 +420,14 @@ std::int32_t ReadMesh(HANDLE file, const ChunkHeader& ch, const std::string& nam
             SkipChunk(file, sub);
             break;
         }
+        // A value that ran past its chunk is not the file's.
+        if (Refused(file) != refusedBefore)
+            return ObjType_None;
     }
-    if (Broken(file) || !ENGINE_CHECK(!eof) || refused)
+    if (!ENGINE_CHECK(!eof))
+        return ObjType_None;
+    // Cut short before any face list, the block cannot be told from a path.
+    if (cut && noFaces)
         return ObjType_None;
 
     if (noFaces) {
@@ -396,6 +474,7 @@ std::int32_t ReadMesh(HANDLE file, const ChunkHeader& ch, const std::string& nam
 
 std::int32_t ReadLight(HANDLE file, const ChunkHeader& ch, const std::string& name, void** out)
 {
+    const dword refusedBefore = Refused(file);
     const Vector3 pos = ReadVector(file, true);
     const Color color = ReadColor(file);
     bool spot = false;
@@ -406,8 +485,11 @@ std::int32_t ReadLight(HANDLE file, const ChunkHeader& ch, const std::string& na
     Vector3 SpotTarget;
     float hotspot = 0.0f;
     float falloff = 0.0f;
+    // Without a colour chunk that fits, the light is not whole.
+    if (WalkEnded(file))
+        return ObjType_None;
 
-    while (BytesRead < ch.length && !eof && !Broken(file)) {
+    while (BytesRead < ch.length && !eof && Refused(file) == refusedBefore) {
         const ChunkHeader sub = ReadChunk(file);
         if (!ChunkFits(file, sub))
             break;
@@ -439,7 +521,7 @@ std::int32_t ReadLight(HANDLE file, const ChunkHeader& ch, const std::string& na
     // Neither the attenuation flag nor the outer range reaches the light.
     (void)attenuation;
     (void)outerRange;
-    if (Broken(file) || !ENGINE_CHECK(!eof))
+    if (Refused(file) != refusedBefore || !ENGINE_CHECK(!eof))
         return ObjType_None;
 
     Light* light = spot ? static_cast<Light*>(new TargetSpotLight(pos, SpotTarget, hotspot, falloff, 1000.0f, 1.0f,
@@ -455,6 +537,7 @@ std::int32_t ReadLight(HANDLE file, const ChunkHeader& ch, const std::string& na
 
 std::int32_t ReadCamera(HANDLE file, const ChunkHeader& chunk, const std::string& name, void** out)
 {
+    const dword refusedBefore = Refused(file);
     Vector3 pos, targ;
     float bank = 0.0f, lens = 0.0f;
     {
@@ -464,7 +547,7 @@ std::int32_t ReadCamera(HANDLE file, const ChunkHeader& chunk, const std::string
         bank = ReadFloat(file);
         lens = ReadFloat(file);
     }
-    if (Broken(file) || !ENGINE_CHECK(!eof))
+    if (Refused(file) != refusedBefore || !ENGINE_CHECK(!eof))
         return ObjType_None;
 
     auto* camera = new Camera;
@@ -571,7 +654,7 @@ std::string ReadString(HANDLE file)
     std::string s;
     for (;;) {
         const byte c = ReadByte(file);
-        if (eof || Broken(file))
+        if (eof || Overran(file))
             break;
         s.push_back(static_cast<char>(c));
         if (c == 0)
@@ -583,6 +666,15 @@ std::string ReadString(HANDLE file)
 ChunkHeader ReadChunk(HANDLE file)
 {
     ChunkHeader ch;
+    // A header that cannot stand in what is left of its chunk is none (id 0,
+    // length 0): ChunkFits then ends the walk there.
+    if (const Pass* p = PassOf(file)) {
+        const Bound& b = p->bounds.back();
+        if (b.overrun || b.end - p->position < 6) {
+            BytesRead += 6;
+            return ch;
+        }
+    }
     ch.id = ReadWord(file);
     ch.length = ReadDword(file);
     return ch;
@@ -593,6 +685,7 @@ Color ReadColor(HANDLE file)
     const ChunkHeader ch = ReadChunk(file);
     if (!ChunkFits(file, ch))
         return Color(0.0f, 0.0f, 0.0f, 1.0f);
+    ChunkScope scope(file, ch);
     switch (ch.id) {
     case Chunk_Color_24:
     case Chunk_Color_Lin24: {
@@ -615,12 +708,13 @@ Color ReadColor(HANDLE file)
     }
 }
 
-Percent ReadPercent(HANDLE file)
+namespace {
+
+// The value of a percentage chunk whose header was just read and fits.
+Percent PercentOf(HANDLE file, const ChunkHeader& ch)
 {
-    const ChunkHeader ch = ReadChunk(file);
+    ChunkScope scope(file, ch);
     Percent p;
-    if (!ChunkFits(file, ch))
-        return p;
     if (ch.id == Chunk_Percent_Int) {
         const word v = ReadWord(file);
         p.IntPercent = v;
@@ -633,12 +727,20 @@ Percent ReadPercent(HANDLE file)
     return p;
 }
 
+}  // namespace
+
+Percent ReadPercent(HANDLE file)
+{
+    const ChunkHeader ch = ReadChunk(file);
+    if (!ChunkFits(file, ch))
+        return Percent();
+    return PercentOf(file, ch);
+}
+
 void SkipChunk(HANDLE file, const ChunkHeader& ch)
 {
-    if (!ENGINE_CHECK(ch.length >= 6)) {
-        MarkBroken(file);
+    if (!ENGINE_CHECK(ch.length >= 6))
         return;
-    }
     BytesRead += ch.length - 6;
     Advance(file, ch.length - 6);
 }
@@ -646,10 +748,8 @@ void SkipChunk(HANDLE file, const ChunkHeader& ch)
 void SkipBytes(HANDLE file, std::int32_t n)
 {
     // Never back: the walk must always make headway.
-    if (!ENGINE_CHECK(n >= 0)) {
-        MarkBroken(file);
+    if (!ENGINE_CHECK(n >= 0))
         return;
-    }
     BytesRead += static_cast<dword>(n);
     Advance(file, static_cast<dword>(n));
 }
@@ -664,16 +764,26 @@ std::int32_t ReadObject(HANDLE file, const ChunkHeader& ch, void** out)
     *out = nullptr;
     ChunkScope block(file, ch);
     BytesRead = 6;
+    const dword refusedBefore = Refused(file);
     const std::string name = ReadString(file);
+    if (Refused(file) != refusedBefore) {
+        block.End();
+        return ObjType_None;
+    }
     const ChunkHeader kind = ReadChunk(file);
     if (!ChunkFits(file, kind))
         return ObjType_None;
+    std::int32_t type = ObjType_None;
     switch (kind.id) {
-    case Chunk_Obj_TriMesh: return ReadMesh(file, ch, name, out);
-    case Chunk_Obj_Light: return ReadLight(file, ch, name, out);
-    case Chunk_Obj_Camera: return ReadCamera(file, kind, name, out);
-    default: return ObjType_None;
+    case Chunk_Obj_TriMesh: type = ReadMesh(file, ch, name, out); break;
+    case Chunk_Obj_Light: type = ReadLight(file, ch, name, out); break;
+    case Chunk_Obj_Camera: type = ReadCamera(file, kind, name, out); break;
+    default: return ObjType_None;  // the rest of the block is left to the caller's walk
     }
+    // What was refused is skipped whole: the walk goes on after the block.
+    if (type == ObjType_None)
+        block.End();
+    return type;
 }
 
 void DestroyObject(std::int32_t type, void* object)
@@ -691,68 +801,22 @@ void DestroyObject(std::int32_t type, void* object)
 // ---------------------------------------------------------------------------
 // Materials
 
-bool LoadMaterials(const char* FileName, Material** array)
-{
-    if (array == nullptr)
-        return false;
-    ScenePass pass(FileName);
-    if (!pass.IsOpen())
-        return false;
-    HANDLE file = pass.File();
+namespace {
 
-    if (!ReadMainChunk(file))
-        return false;
-    if (!FindChunk(file, Chunk_Edit))
-        return false;
-
-    std::vector<Material> mats;
-    while (!WalkOver(file)) {
-        const ChunkHeader ch = ReadChunk(file);
-        if (!ChunkFits(file, ch))
-            break;
-        if (ch.id == Chunk_Edit_Material)
-            mats.push_back(ReadMaterial(file, ch));
-        else
-            SkipChunk(file, ch);
-    }
-    if (pass.Broken())
-        return false;
-
-    MaterialCount = static_cast<dword>(mats.size());
-    delete[] *array;
-    *array = new Material[MaterialCount];
-    for (dword i = 0; i < MaterialCount; ++i)
-        (*array)[i] = mats[i];
-    return true;
-}
-
-bool FindChunk(HANDLE file, word id)
-{
-    while (!WalkOver(file)) {
-        const ChunkHeader ch = ReadChunk(file);
-        if (!ChunkFits(file, ch))
-            return false;
-        if (ch.id == id) {
-            // The caller reads on inside it, so reads are held to its end.
-            Enter(file, ch);
-            return true;
-        }
-        SkipChunk(file, ch);
-    }
-    return false;
-}
-
-Material ReadMaterial(HANDLE file, const ChunkHeader& ch)
+// One material block into m; false when the material is not whole: the file
+// ends inside it, or a value of it (other than a map's) ran past its chunk.
+bool ReadWholeMaterial(HANDLE file, const ChunkHeader& ch, Material& m)
 {
     if (!ENGINE_CHECK(ch.id == Chunk_Edit_Material))
-        return Material();
+        return false;
     ChunkScope block(file, ch);
     BytesRead = 6;
-    Material m;
-    while (BytesRead < ch.length && !eof && !Broken(file)) {
+    bool whole = true;
+    while (whole && BytesRead < ch.length && !eof) {
         const ChunkHeader sub = ReadChunk(file);
         if (!ChunkFits(file, sub))
             break;
+        const dword refusedBefore = Refused(file);
         ChunkScope scope(file, sub);
         switch (sub.id) {
         case Chunk_Mat_Name: m.Name = ReadString(file); break;
@@ -775,8 +839,9 @@ Material ReadMaterial(HANDLE file, const ChunkHeader& ch)
         case Chunk_Mat_SelfIllumination: m.Emissive = Color(ReadPercent(file).FloatPercent); break;
         default:
             if (IsMapChunk(sub.id)) {
+                // A map without its file name is dropped; the material stands.
                 const MaterialMap map = ReadMap(file, sub);
-                if (Broken(file))
+                if (map.FileName.empty())
                     break;
                 m.SetTexture(LoadMapTexture(map), map.Type);
                 if (sub.id == Chunk_Mat_BumpMap)
@@ -788,19 +853,83 @@ Material ReadMaterial(HANDLE file, const ChunkHeader& ch)
             }
             break;
         }
+        if (!IsMapChunk(sub.id) && Refused(file) != refusedBefore)
+            whole = false;
     }
+    if (!whole)
+        block.End();
     // A material cut off by the end of the file is not a material.
-    if (!ENGINE_CHECK(!eof))
-        MarkBroken(file);
+    return ENGINE_CHECK(!eof) && whole;
+}
+
+}  // namespace
+
+bool LoadMaterials(const char* FileName, Material** array)
+{
+    if (array == nullptr)
+        return false;
+    ScenePass pass(FileName);
+    if (!pass.IsOpen())
+        return false;
+    HANDLE file = pass.File();
+
+    if (!ReadMainChunk(file))
+        return false;
+    if (!FindChunk(file, Chunk_Edit))
+        return false;
+
+    std::vector<Material> mats;
+    while (!WalkOver(file)) {
+        const ChunkHeader ch = ReadChunk(file);
+        if (!ChunkFits(file, ch))
+            continue;
+        if (ch.id == Chunk_Edit_Material) {
+            Material m;
+            if (ReadWholeMaterial(file, ch, m))
+                mats.push_back(m);
+        } else {
+            SkipChunk(file, ch);
+        }
+    }
+
+    MaterialCount = static_cast<dword>(mats.size());
+    delete[] *array;
+    *array = new Material[MaterialCount];
+    for (dword i = 0; i < MaterialCount; ++i)
+        (*array)[i] = mats[i];
+    return true;
+}
+
+bool FindChunk(HANDLE file, word id)
+{
+    while (!WalkOver(file)) {
+        const ChunkHeader ch = ReadChunk(file);
+        if (!ChunkFits(file, ch))
+            continue;
+        if (ch.id == id) {
+            // The caller reads on inside it, so reads are held to its end.
+            Enter(file, ch);
+            return true;
+        }
+        SkipChunk(file, ch);
+    }
+    return false;
+}
+
+Material ReadMaterial(HANDLE file, const ChunkHeader& ch)
+{
+    Material m;
+    ReadWholeMaterial(file, ch, m);
     return m;
 }
 
+// The map's sub-chunks by their ids, in whatever order the exporter wrote
+// them: the strength when there is one, the file name wherever it stands.
 MaterialMap ReadMap(HANDLE file, const ChunkHeader& ch)
 {
     MaterialMap map;
     if (!ENGINE_CHECK(ch.id == Chunk_Mat_TextureMap || ch.id == Chunk_Mat_TextureMap2 || ch.id == Chunk_Mat_OpacityMap || ch.id == Chunk_Mat_BumpMap || ch.id == Chunk_Mat_ReflectionMap || ch.id == Chunk_Mat_SelfIlluminationMap))
         return map;
-    map.Strength = ReadPercent(file).FloatPercent;
     switch (ch.id) {
     case Chunk_Mat_TextureMap: map.Type = TextureMap; break;
     case Chunk_Mat_TextureMap2: map.Type = TextureMap2; break;
@@ -809,15 +938,29 @@ MaterialMap ReadMap(HANDLE file, const ChunkHeader& ch)
     case Chunk_Mat_BumpMap: map.Type = BumpMap; break;
     default: map.Type = ReflectionMap; break;
     }
-    const ChunkHeader chunk = ReadChunk(file);
-    if (!ChunkFits(file, chunk))
-        return map;
-    // Without its file name the map cannot be placed: the load fails.
-    if (!ENGINE_CHECK(chunk.id == Chunk_Map_FileName)) {
-        MarkBroken(file);
-        return map;
+    const dword start = BytesRead - 6;
+    ChunkHeader chunk;  // the file name chunk, once met
+    while (BytesRead - start < ch.length && !eof) {
+        const ChunkHeader sub = ReadChunk(file);
+        if (!ChunkFits(file, sub))
+            break;
+        if (sub.id == Chunk_Percent_Int || sub.id == Chunk_Percent_Float) {
+            map.Strength = PercentOf(file, sub).FloatPercent;
+        } else if (sub.id == Chunk_Map_FileName && chunk.id != Chunk_Map_FileName) {
+            chunk = sub;
+            ChunkScope scope(file, sub);
+            const dword refusedBefore = Refused(file);
+            map.FileName = ReadString(file);
+            // A name cut off is no name.
+            if (Refused(file) != refusedBefore || eof)
+                map.FileName.clear();
+        } else {
+            SkipChunk(file, sub);
+        }
     }
-    map.FileName = ReadString(file);
+    // Without its file name the map cannot be placed.
+    if (!ENGINE_CHECK(chunk.id == Chunk_Map_FileName))
+        map.FileName.clear();
     return map;
 }
 

@@ -6,9 +6,13 @@
 // second and third corners change places. Names keep their terminating zero
 // as their last character.
 //
-// The walk never seeks back. A chunk whose length is below 6 or runs past its
-// parent (the file, for the main chunk) ends the load with a failure, and so
-// does a read that would run past the chunk being read.
+// The walk never seeks back, and every read stays inside the file and inside
+// the chunk being read. The reader keeps what it can read: a main chunk
+// running past the end of the file ends there (eof); a chunk whose length is
+// below 6 or runs past its parent ends that parent's walk, and reading goes
+// on after the parent; a read that would run past its chunk is refused, and
+// the object or material holding it with it. Each is reported through the
+// assertion facility.
 
 #include "engine/3dgeom.h"
 #include "engine/material.h"
@@ -94,21 +98,24 @@ void SkipBytes(HANDLE file, std::int32_t n);
 
 // One object block, the file standing behind its header ch. The new object
 // goes to *out, owned by the caller; see ObjectType for what it points to.
-// A mesh whose data does not hold together (a face past the vertices, faces
-// without vertices, texture coordinates not one per vertex, the file ending
-// inside it) is refused: ObjType_None and nothing built.
+// An object whose data is not whole (a value running past its chunk, a face
+// past the vertices, faces without vertices, texture coordinates not one per
+// vertex, the file ending inside it, a mesh cut short before its faces) is
+// refused: ObjType_None, nothing built, and the file stands behind the block.
 std::int32_t ReadObject(HANDLE file, const ChunkHeader& ch, void** out);
 // Deletes what ReadObject built, by its type.
 void DestroyObject(std::int32_t type, void* object);
 
-// Every material of the file into a new array at *array (the old one there
-// is deleted); MaterialCount is set. False, leaving both as they were, when
-// the file cannot be opened, is no 3DS file, has no editor block or is
-// malformed.
+// Every whole material of the file into a new array at *array (the old one
+// there is deleted); MaterialCount is set. False, leaving both as they were,
+// when the file cannot be opened, is no 3DS file or has no editor block.
 bool LoadMaterials(const char* FileName, Material** array);
 // Skips chunks until a header with this id has been read.
 bool FindChunk(HANDLE file, word id);
 Material ReadMaterial(HANDLE file, const ChunkHeader& ch);
+// The map's sub-chunks by their ids: the strength when there is one, the
+// file name wherever it stands. Without a file name, FileName is empty and
+// the map is to be dropped.
 MaterialMap ReadMap(HANDLE file, const ChunkHeader& ch);
 // The first material of MaterialArray with exactly this name; null if none.
 Material* FindMaterial(std::string Name);
@@ -136,14 +143,15 @@ void SetNormalFileSaving(bool save);
 
 // The first mesh named Name, with vertex normals, into *out (the caller
 // owns it). False, with nothing handed out, when there is no context, the
-// file cannot be read or is malformed, or no mesh bears the name.
+// file cannot be read as a 3DS file, or no whole mesh bears the name.
 bool LoadObject(const char* FileName, const char* Name, Object** out);
 
 // Everything the file holds into a new scene at *out (the caller owns it):
 // meshes, lights, cameras, paths and the ambient light, with the normals of
 // the side file FileName + ".normals" when it fits, computed otherwise (and
 // then written, with normal file saving on). False, with nothing handed out,
-// when there is no context or the file cannot be read as a 3DS file.
+// when there is no context or the file cannot be read as a 3DS file; a file
+// cut short gives the scene built before the cut.
 bool LoadScene(const char* FileName, Scene** out);
 
 }  // namespace SceneLoader

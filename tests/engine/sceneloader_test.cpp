@@ -21,8 +21,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -860,8 +862,8 @@ TEST_F(SceneLoaderTest, LoadMaterialsFailuresLeaveTheArray)
 }
 
 // ---------------------------------------------------------------------------
-// Malformed files: each fails cleanly, reads nothing out of bounds, leaks
-// nothing and never loops.
+// Malformed files: nothing is read out of bounds, nothing leaks, nothing
+// loops; what is whole loads, the rest is refused with a report.
 
 Bytes Truncated(Bytes b, std::size_t cut)
 {
@@ -869,20 +871,30 @@ Bytes Truncated(Bytes b, std::size_t cut)
     return b;
 }
 
-TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
+TEST_F(SceneLoaderTest, MalformedFilesKeepWhatIsWhole)
 {
     struct Case
     {
         const char* what;
         Bytes bytes;
-        bool materialsLoad;  // the materials pass skips a bad object block whole
-        const char* check;   // the check that reports the failure
+        bool materialsLoad;
+        bool boxLoads;      // the mesh Box01, or a Box01 behind the bad block
+        bool nextLoads;     // the mesh Next at the end of the editor block
+        const char* check;  // the check that reports it; null: none needed
     };
-    auto mesh = [](const std::function<void(Writer&)>& body) {
-        return Wrap([&](Writer& w) { MeshBlock(w, "Box01", body); });
-    };
-    auto material = [](const std::function<void(Writer&)>& body) {
+    // The faulty part, then the mesh Next.
+    auto editor = [](const std::function<void(Writer&)>& body) {
         return Wrap([&](Writer& w) {
+            body(w);
+            tds::WriteMesh(w, Box("Next"));
+        });
+    };
+    auto mesh = [&](const std::function<void(Writer&)>& body) {
+        return editor([&](Writer& w) { MeshBlock(w, "Box01", body); });
+    };
+    // A material block holding body, then Box01.
+    auto material = [&](const std::function<void(Writer&)>& body) {
+        return editor([&](Writer& w) {
             w.BeginChunk(tds::Chunk_Edit_Material);
             body(w);
             w.EndChunk();
@@ -890,31 +902,36 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
         });
     };
     const Case cases[] = {
-        {"empty file", {}, false, "insideChunk"},
-        {"three bytes", {0x4D, 0x4D, 0x10}, false, "insideChunk"},
-        {"main chunk of zero length", [] { Writer w; w.Header(0x4D4D, 0); return w.Result(); }(), false, "chunkFits"},
-        {"top-level chunk of zero length",
-         Wrap([](Writer& w) { w.Header(0x1234, 0); BoxChunk(w); }), false, "chunkFits"},
-        {"top-level chunk of length 5",
-         Wrap([](Writer& w) { w.Header(0x1234, 5); BoxChunk(w); }), false, "chunkFits"},
-        {"top-level chunk of length 0xFFFFFFFF",
-         Wrap([](Writer& w) { w.Header(0x1234, 0xFFFFFFFF); BoxChunk(w); }), false, "chunkFits"},
+        {"empty file", {}, false, false, false, nullptr},
+        {"three bytes", {0x4D, 0x4D, 0x10}, false, false, false, nullptr},
+        {"main chunk of zero length", [] { Writer w; w.Header(0x4D4D, 0); return w.Result(); }(), false, false, false,
+         "chunkFits"},
+        // A chunk that does not fit ends the editor block's walk.
+        {"top-level chunk of zero length", editor([](Writer& w) { w.Header(0x1234, 0); BoxChunk(w); }), true, false,
+         false, "chunkFits"},
+        {"top-level chunk of length 5", editor([](Writer& w) { w.Header(0x1234, 5); BoxChunk(w); }), true, false,
+         false, "chunkFits"},
+        {"top-level chunk of length 0xFFFFFFFF", editor([](Writer& w) { w.Header(0x1234, 0xFFFFFFFF); BoxChunk(w); }),
+         true, false, false, "chunkFits"},
+        {"object block past the editor block", Wrap([](Writer& w) { w.Header(0x4000, 4000); w.String("Box01"); }),
+         true, false, false, "chunkFits"},
+        // The data ends at the end of the file.
         {"main chunk longer than the file",
-         [] {
-             Bytes b = Wrap(BoxChunk);
+         [&] {
+             Bytes b = editor(BoxChunk);
              b[2] = 0xFF;
              return b;
          }(),
-         false, "chunkFits"},
-        {"object block past the editor block",
-         Wrap([](Writer& w) { w.Header(0x4000, 4000); w.String("Box01"); }), false, "chunkFits"},
-        {"file cut inside the mesh block", Truncated(Wrap(BoxChunk), 10), false, "chunkFits"},
-        {"mesh sub-chunk of length 3",
+         true, true, true, nullptr},
+        {"file cut inside the mesh block", Truncated(Wrap(BoxChunk), 10), true, false, false, "!eof"},
+        // A mesh whose own data is not whole is refused; the walk goes on
+        // after its block.
+        {"mesh sub-chunk of length 3 before the faces",
          mesh([](Writer& w) { RawVertices(w, Triangle3); w.Header(0x4150, 3); RawFaces(w, {{0, 1, 2}}); }), true,
-         "chunkFits"},
+         false, true, "chunkFits"},
         {"mesh sub-chunk of zero length",
          mesh([](Writer& w) { w.Header(0x4150, 0); RawVertices(w, Triangle3); RawFaces(w, {{0, 1, 2}}); }), true,
-         "chunkFits"},
+         false, true, "chunkFits"},
         {"vertex list longer than its object",
          mesh([](Writer& w) {
              w.Header(0x4110, 5000);
@@ -923,7 +940,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
                  w.Float(0);
              RawFaces(w, {{0, 1, 2}});
          }),
-         true, "chunkFits"},
+         true, false, true, "chunkFits"},
         {"more vertices than the vertex list holds",
          mesh([](Writer& w) {
              w.BeginChunk(0x4110);
@@ -933,7 +950,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              RawFaces(w, {{0, 1, 2}});
          }),
-         true, "insideChunk"},
+         true, false, true, "insideChunk"},
         {"more faces than the face list holds",
          mesh([](Writer& w) {
              RawVertices(w, Triangle3);
@@ -945,10 +962,10 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.Word(0);
              w.EndChunk();
          }),
-         true, "insideChunk"},
+         true, false, true, "insideChunk"},
         {"face index past the vertices", mesh([](Writer& w) { RawVertices(w, Triangle3); RawFaces(w, {{0, 1, 3}}); }),
-         true, "cornersBelowVertexCount"},
-        {"face list without a vertex list", mesh([](Writer& w) { RawFaces(w, {{0, 0, 0}}); }), true,
+         true, false, true, "cornersBelowVertexCount"},
+        {"face list without a vertex list", mesh([](Writer& w) { RawFaces(w, {{0, 0, 0}}); }), true, false, true,
          "faceListHasVertices"},
         {"fewer texture coordinates than vertices",
          mesh([](Writer& w) {
@@ -960,7 +977,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              RawFaces(w, {{0, 1, 2}});
          }),
-         true, "(dword)ReadWord(file) == VertexCount"},
+         true, false, true, "(dword)ReadWord(file) == VertexCount"},
         {"texture coordinates before the vertices",
          mesh([](Writer& w) {
              w.BeginChunk(0x4140);
@@ -971,7 +988,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              RawVertices(w, Triangle3);
              RawFaces(w, {{0, 1, 2}});
          }),
-         true, "(dword)ReadWord(file) == VertexCount"},
+         true, false, true, "(dword)ReadWord(file) == VertexCount"},
         {"material group skipping past its chunk",
          mesh([](Writer& w) {
              RawVertices(w, Triangle3);
@@ -981,17 +998,24 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.Word(1000);
              w.EndChunk();
          }),
-         true, "insideChunk"},
+         true, false, true, "insideChunk"},
+        // The mesh is whole before the chunk that does not fit.
+        {"smoothing groups running past the object after the faces",
+         mesh([](Writer& w) { RawVertices(w, Triangle3); RawFaces(w, {{0, 1, 2}}); w.Header(0x4150, 500); }), true,
+         true, true, "chunkFits"},
+        {"three stray bytes at the end of the mesh",
+         mesh([](Writer& w) { RawVertices(w, Triangle3); RawFaces(w, {{0, 1, 2}}); w.Bytes({1, 2, 3}); }), true, true,
+         true, "chunkFits"},
         {"object name without its zero",
-         Wrap([](Writer& w) {
+         editor([](Writer& w) {
              w.BeginChunk(0x4000);
              w.Bytes({'B', 'o', 'x'});
              w.EndChunk();
              BoxChunk(w);
          }),
-         true, "insideChunk"},
+         true, true, true, "insideChunk"},
         {"light block cut short before its colour",
-         Wrap([](Writer& w) {
+         editor([](Writer& w) {
              w.BeginChunk(0x4000);
              w.String("Omni01");
              w.BeginChunk(0x4600);
@@ -1003,9 +1027,24 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              BoxChunk(w);
          }),
-         true, "insideChunk"},
+         true, true, true, "chunkFits"},
+        {"light colour with fewer values than it claims",
+         editor([](Writer& w) {
+             w.BeginChunk(0x4000);
+             w.String("Omni01");
+             w.BeginChunk(0x4600);
+             w.Vector({0, 0, 0});
+             w.Header(0x0010, 10);
+             w.Float(1);
+             w.Float(1);
+             w.Float(1);
+             w.EndChunk();
+             w.EndChunk();
+             BoxChunk(w);
+         }),
+         true, true, true, "insideChunk"},
         {"camera block without its lens",
-         Wrap([](Writer& w) {
+         editor([](Writer& w) {
              w.BeginChunk(0x4000);
              w.String("Camera01");
              w.BeginChunk(0x4700);
@@ -1015,7 +1054,9 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              BoxChunk(w);
          }),
-         true, "insideChunk"},
+         true, true, true, "insideChunk"},
+        // A bad map or material sub-chunk costs the map or the rest of the
+        // material, never the file.
         {"map whose second sub-chunk is not the file name",
          material([](Writer& w) {
              w.BeginChunk(tds::Chunk_Mat_TextureMap);
@@ -1025,7 +1066,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              w.EndChunk();
          }),
-         false, "chunk.id == Chunk_Map_FileName"},
+         true, true, true, "chunk.id == Chunk_Map_FileName"},
         {"map file name without its zero",
          material([](Writer& w) {
              w.BeginChunk(tds::Chunk_Mat_TextureMap);
@@ -1035,7 +1076,7 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.EndChunk();
              w.EndChunk();
          }),
-         false, "insideChunk"},
+         true, true, true, "insideChunk"},
         {"percentage longer than its material sub-chunk",
          material([](Writer& w) {
              w.BeginChunk(tds::Chunk_Mat_Shininess);
@@ -1043,40 +1084,350 @@ TEST_F(SceneLoaderTest, MalformedFilesFailCleanly)
              w.Word(25);
              w.EndChunk();
          }),
-         false, "chunkFits"},
+         true, true, true, "chunkFits"},
         {"colour data past its material sub-chunk",
          material([](Writer& w) {
              w.BeginChunk(tds::Chunk_Mat_Diffuse);
              w.Header(0x0010, 18);
              w.EndChunk();
          }),
-         false, "chunkFits"},
-        {"material sub-chunk of length 2",
-         material([](Writer& w) { w.Header(tds::Chunk_Mat_Name, 2); }), false, "chunkFits"},
+         true, true, true, "chunkFits"},
+        {"material sub-chunk of length 2", material([](Writer& w) { w.Header(tds::Chunk_Mat_Name, 2); }), true, true,
+         true, "chunkFits"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CheckLog log;
         const std::string path = File(c.bytes);
         EXPECT_EQ(Materials(path), c.materialsLoad);
-        Object* o = nullptr;
-        EXPECT_FALSE(sl::LoadObject(path.c_str(), "Box01", &o));
-        EXPECT_EQ(o, nullptr);
-        delete o;
-        EXPECT_TRUE(log.Saw(c.check)) << "expected the check " << c.check;
+        EXPECT_EQ(Load(path, "Box01") != nullptr, c.boxLoads);
+        EXPECT_EQ(Load(path, "Next") != nullptr, c.nextLoads);
+        if (c.check != nullptr) {
+            EXPECT_TRUE(log.Saw(c.check)) << "expected the check " << c.check;
+        }
     }
+}
+
+TEST_F(SceneLoaderTest, TruncatedFileKeepsTheMeshesBeforeTheCut)
+{
+    tds::SceneFile scene;
+    tds::MaterialData red;
+    red.name = "Red";
+    red.diffuse = tds::Rgb{1, 0, 0};
+    scene.materials.push_back(red);
+    scene.meshes.push_back(Box("First"));
+    scene.meshes.back().material = "Red";
+    scene.meshes.push_back(Box("Second"));
+    Bytes bytes = scene.Build();
+    bytes.resize(bytes.size() - 20);  // inside Second's vertex list
+    const std::string path = File(bytes);
+
+    ASSERT_TRUE(Materials(path));
+    EXPECT_EQ(sl::MaterialCount, 1u);
+    CheckLog log;
+    auto first = Load(path, "First");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->GetTriMesh()->GetVertexCount(0), 3u);
+    EXPECT_FLOAT_EQ(first->Material.Diffuse.g, 0.0f) << "its material, read before the cut";
+    EXPECT_EQ(Load(path, "Second"), nullptr);
+    EXPECT_TRUE(log.Saw("!eof"));
+}
+
+TEST_F(SceneLoaderTest, MapSubChunksByTheirIds)
+{
+    std::filesystem::create_directories(dir + "/data");
+    WritePng(dir + "/data/wood.png");
+    sl::SetDataPath((dir + "/data/").c_str());
+    auto fileName = [](Writer& w) {
+        w.BeginChunk(tds::Chunk_Map_FileName);
+        w.String("wood.png");
+        w.EndChunk();
+    };
+    auto percent = [](Writer& w) { tds::WritePercent(w, tds::Percent::Int(40)); };
+    auto tiling = [](Writer& w) {
+        w.BeginChunk(0xA351);
+        w.Word(0);
+        w.EndChunk();
+    };
+    struct Case
+    {
+        const char* what;
+        std::vector<std::function<void(Writer&)>> subChunks;
+        bool mapped;
+        float strength;
+    } cases[] = {
+        {"the file name first and no percentage", {fileName}, true, 0.0f},
+        {"the percentage after the file name", {fileName, percent}, true, 0.4f},
+        {"the file name behind another sub-chunk", {percent, tiling, fileName}, true, 0.4f},
+        {"no file name: the map is dropped", {percent, tiling}, false, 0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CheckLog log;
+        const std::string path = File(Wrap([&](Writer& w) {
+            w.BeginChunk(tds::Chunk_Edit_Material);
+            w.BeginChunk(tds::Chunk_Mat_Name);
+            w.String("Wood");
+            w.EndChunk();
+            w.BeginChunk(tds::Chunk_Mat_BumpMap);
+            for (const auto& sub : c.subChunks)
+                sub(w);
+            w.EndChunk();
+            w.BeginChunk(tds::Chunk_Mat_Diffuse);
+            tds::WriteColor(w, {0, 1, 0});
+            w.EndChunk();
+            w.EndChunk();
+            tds::MaterialData after;
+            after.name = "After";
+            tds::WriteMaterial(w, after);
+        }));
+        ASSERT_TRUE(Materials(path));
+        ASSERT_EQ(sl::MaterialCount, 2u) << "the material and the one after it";
+        const Material& wood = sl::MaterialArray[0];
+        ExpectColor(wood.Diffuse, Raw(0, 1, 0, 1), "what follows the map");
+        EXPECT_EQ(wood.Textures[BumpMap] != nullptr, c.mapped);
+        EXPECT_FLOAT_EQ(wood.BumpStrength, c.strength);
+        EXPECT_EQ(log.Saw("chunk.id == Chunk_Map_FileName"), !c.mapped);
+        EXPECT_EQ(sl::MaterialArray[1].Name, std::string("After\0", 6));
+    }
+}
+
+TEST_F(SceneLoaderTest, MaterialsThatAreNotWholeAreRefused)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void(Writer&)> body;  // the first material's sub-chunks after its name
+        std::vector<std::string> names;     // the materials read
+    } cases[] = {
+        {"a colour with fewer values than it claims",
+         [](Writer& w) {
+             w.BeginChunk(tds::Chunk_Mat_Diffuse);
+             w.Header(0x0010, 10);
+             w.Float(1);
+             w.EndChunk();
+         },
+         {std::string("After\0", 6)}},
+        // The rest of the block is not read; what came before stands.
+        {"a sub-chunk running past the block",
+         [](Writer& w) {
+             w.BeginChunk(tds::Chunk_Mat_Diffuse);
+             tds::WriteColor(w, {0, 1, 0});
+             w.EndChunk();
+             w.Header(tds::Chunk_Mat_Specular, 1000);
+         },
+         {std::string("Bad\0", 4), std::string("After\0", 6)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = File(Wrap([&](Writer& w) {
+            w.BeginChunk(tds::Chunk_Edit_Material);
+            w.BeginChunk(tds::Chunk_Mat_Name);
+            w.String("Bad");
+            w.EndChunk();
+            c.body(w);
+            w.EndChunk();
+            tds::MaterialData after;
+            after.name = "After";
+            tds::WriteMaterial(w, after);
+        }));
+        ASSERT_TRUE(Materials(path));
+        ASSERT_EQ(sl::MaterialCount, c.names.size());
+        for (std::size_t i = 0; i < c.names.size(); ++i)
+            EXPECT_EQ(sl::MaterialArray[i].Name, c.names[i]);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The normals side file
+
+std::string FileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+Bytes FileBytes(const std::string& path)
+{
+    const std::string text = FileText(path);
+    return Bytes(text.begin(), text.end());
+}
+
+// A record as the side file holds it; names as a 3DS file gives them.
+void NormalsRecord(Writer& w, const std::string& name, const std::vector<Vector3>& normals)
+{
+    w.String(name);
+    w.Dword(dword(normals.size()));
+    for (const Vector3& n : normals) {
+        w.Float(n.x);
+        w.Float(n.y);
+        w.Float(n.z);
+    }
+}
+
+// Exact unless told: stored normals come back bit for bit.
+void ExpectNormals(Object* object, const std::vector<Vector3>& want, const std::string& what, float tol = 0.0f)
+{
+    ASSERT_NE(object, nullptr) << what;
+    const TriMesh* mesh = object->GetTriMesh();
+    ASSERT_EQ(mesh->GetVertexCount(0), want.size()) << what;
+    for (std::size_t i = 0; i < want.size(); ++i)
+        ExpectVector(mesh->GetVertexArray(0)[i].Normal, want[i], what + ", normal " + std::to_string(i), tol);
+}
+
+class NormalsFile : public SceneLoaderTest
+{
+protected:
+    // A mesh object named as a 3DS file names it, with these normals.
+    Object* Mesh(const std::string& name, const std::vector<Vector3>& normals)
+    {
+        std::vector<Vertex> v(normals.size());
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            v[i].Position = Vector3(float(i), 0.0f, float(i * i));
+            v[i].Normal = normals[i];
+        }
+        const Triangle t(0, 1, 2);
+        auto* o = new Object(c, 1);
+        o->Name = name + '\0';
+        o->GetTriMesh()->SetData(v.data(), &t, dword(v.size()), 1);
+        return o;
+    }
+    std::string Path() const { return dir + "/scene.3ds.normals"; }
+
+    const std::vector<Vector3> box{{0, 1, 0}, {0.5f, 0, 0}, {0, 0, -1}};
+};
+
+TEST_F(NormalsFile, AnEmptySceneWritesACountOfZero)
+{
+    Scene scene(c);
+    sl::SaveNormals(Path().c_str(), &scene);
+    EXPECT_EQ(FileBytes(Path()), Bytes({0, 0, 0, 0}));
+    EXPECT_TRUE(sl::LoadNormals(Path().c_str(), &scene));
+}
+
+TEST_F(NormalsFile, ARecordIsTheNameItsVertexCountAndTheNormals)
+{
+    Scene scene(c);
+    scene.AddObject(Mesh("Box01", box));
+    sl::SaveNormals(Path().c_str(), &scene);
+
+    Writer want;
+    want.Dword(1);
+    NormalsRecord(want, "Box01", box);
+    const Bytes got = FileBytes(Path());
+    EXPECT_EQ(got.size(), 4u + 46u) << "6 + 4 + 36 bytes for Box01's record";
+    EXPECT_EQ(got, want.Result());
+
+    for (Vertex& v : std::span(scene.GetObject("Box01")->GetTriMesh()->GetModVertexArray(), 3))
+        v.Normal = Vector3(9, 9, 9);
+    EXPECT_TRUE(sl::LoadNormals(Path().c_str(), &scene));
+    ExpectNormals(scene.GetObject("Box01"), box, "read back");
+}
+
+TEST_F(NormalsFile, RecordsInAnotherOrderAreAppliedWhole)
+{
+    const std::vector<Vector3> first{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    const std::vector<Vector3> second{{0, 0, 1}, {0, 1, 0}, {1, 0, 0}, {0.6f, 0.8f, 0}};
+    Scene scene(c);
+    scene.AddObject(Mesh("First", std::vector<Vector3>(3)));
+    scene.AddObject(Mesh("Second", std::vector<Vector3>(4)));
+    Writer w;
+    w.Dword(2);
+    NormalsRecord(w, "Second", second);
+    NormalsRecord(w, "First", first);
+    Save(Path(), w.Result());
+
+    EXPECT_TRUE(sl::LoadNormals(Path().c_str(), &scene));
+    ExpectNormals(scene.GetObject("First"), first, "First");
+    ExpectNormals(scene.GetObject("Second"), second, "Second");
+}
+
+TEST_F(NormalsFile, AFileThatIsNotWhatItClaimsIsRefused)
+{
+    auto file = [](const std::function<void(Writer&)>& body) {
+        Writer w;
+        body(w);
+        return w.Result();
+    };
+    const struct
+    {
+        const char* what;
+        Bytes bytes;
+    } cases[] = {
+        {"empty", {}},
+        {"an object count cut short", {1, 0}},
+        {"another scene's object count", file([&](Writer& w) { w.Dword(2); NormalsRecord(w, "Box01", box); })},
+        {"an object count far beyond the file",
+         file([&](Writer& w) { w.Dword(0xFFFFFFFF); NormalsRecord(w, "Box01", box); })},
+        {"no record for the object", file([](Writer& w) { w.Dword(1); })},
+        {"a name the scene lacks", file([&](Writer& w) { w.Dword(1); NormalsRecord(w, "Box02", box); })},
+        {"another vertex count",
+         file([&](Writer& w) { w.Dword(1); NormalsRecord(w, "Box01", {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}, {0, 1, 0}}); })},
+        {"a vertex count far beyond the file",
+         file([](Writer& w) { w.Dword(1); w.String("Box01"); w.Dword(0xFFFFFFFF); w.Float(1); })},
+        {"normals running past the end",
+         file([](Writer& w) {
+             w.Dword(1);
+             w.String("Box01");
+             w.Dword(3);
+             for (int i = 0; i < 6; ++i)
+                 w.Float(1);
+         })},
+        {"a vertex count cut short", file([](Writer& w) { w.Dword(1); w.String("Box01"); w.Word(3); })},
+        {"a name without its zero byte", file([](Writer& w) { w.Dword(1); w.Bytes({'B', 'o', 'x', '0', '1'}); })},
+        {"a stray byte after the record",
+         file([&](Writer& w) { w.Dword(1); NormalsRecord(w, "Box01", box); w.Byte('B'); })},
+        {"the record twice",
+         file([&](Writer& w) {
+             w.Dword(1);
+             NormalsRecord(w, "Box01", box);
+             NormalsRecord(w, "Box01", box);
+         })},
+    };
+    Scene scene(c);
+    scene.AddObject(Mesh("Box01", box));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Save(Path(), c.bytes);
+        EXPECT_FALSE(sl::LoadNormals(Path().c_str(), &scene));
+    }
+    EXPECT_FALSE(sl::LoadNormals((dir + "/missing.normals").c_str(), &scene));
+}
+
+TEST_F(NormalsFile, AFailedWriteLeavesNoFile)
+{
+    Scene scene(c);
+    scene.AddObject(Mesh("Box01", box));
+    {
+        CheckLog log;
+        const std::string path = dir + "/nowhere/scene.3ds.normals";
+        sl::SaveNormals(path.c_str(), &scene);
+        EXPECT_TRUE(log.Saw("file"));
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
+    // A link to the full device: the file opens and every write fails.
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    std::filesystem::create_symlink("/dev/full", Path());
+    CheckLog log;
+    sl::SaveNormals(Path().c_str(), &scene);
+    EXPECT_TRUE(log.Saw("junk == sizeof(dword)"));
+    EXPECT_EQ(log.seen.size(), 1u) << "the write stops at the first failure";
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(Path()))) << "removed";
+    EXPECT_TRUE(std::filesystem::exists("/dev/full")) << "the link went, not the device";
+    EXPECT_FALSE(sl::LoadNormals(Path().c_str(), &scene));
 }
 
 // ---------------------------------------------------------------------------
 // Whole scenes
 
-class LoadSceneTest : public SceneLoaderTest
+class LoadSceneTest : public NormalsFile
 {
 protected:
     void TearDown() override
     {
         sl::SetNormalFileSaving(false);
-        SceneLoaderTest::TearDown();
+        NormalsFile::TearDown();
     }
     std::unique_ptr<Scene> LoadWhole(const std::string& path)
     {
@@ -1086,6 +1437,23 @@ protected:
             return nullptr;
         }
         return std::unique_ptr<Scene>(scene);
+    }
+    // Box01 (3 vertices) and Box02 (3 or 4) in the plane y = 0, facing down.
+    std::string TwoBoxes(std::size_t secondVertices = 4)
+    {
+        tds::SceneFile file;
+        file.meshes.push_back(Box("Box01"));
+        file.meshes.push_back(Box("Box02", {{0, 0, 0}, {10, 0, 0}, {0, 0, 10}, {10, 0, 10}}));
+        file.meshes.back().vertices.resize(secondVertices);
+        if (secondVertices == 4)
+            file.meshes.back().faces.push_back({1, 3, 2, 0});
+        return File(file.Build());
+    }
+    static std::vector<Vector3> Down(std::size_t n) { return std::vector<Vector3>(n, Vector3(0, -1, 0)); }
+    void ExpectComputed(Scene& scene)
+    {
+        ExpectNormals(scene.GetObject("Box01"), Down(3), "Box01 computed", 1e-6f);
+        ExpectNormals(scene.GetObject("Box02"), Down(4), "Box02 computed", 1e-6f);
     }
 };
 
@@ -1110,10 +1478,7 @@ TEST_F(LoadSceneTest, EverythingTheFileHoldsInItsPlace)
     ExpectColor(scene->AmbientLight, Raw(0.25f, 0.5f, 0.75f, 1), "ambient");
 
     ASSERT_EQ(scene->Objects.size(), 1u);
-    Object* box = scene->GetObject("Box01");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->GetTriMesh()->GetVertexCount(0), 3u);
-    EXPECT_NEAR(box->GetTriMesh()->GetVertexArray(0)[0].Normal.Length(), 1.0f, 1e-5f) << "normals computed";
+    ExpectNormals(scene->GetObject("Box01"), Down(3), "computed", 1e-6f);
 
     ASSERT_EQ(scene->Curves.size(), 1u);
     EXPECT_EQ(scene->GetCurve("Path01"), scene->Curves[0]);
@@ -1121,8 +1486,6 @@ TEST_F(LoadSceneTest, EverythingTheFileHoldsInItsPlace)
 
     Light* omni = scene->GetLight("Omni01");
     Light* spotLight = scene->GetLight("Spot01");
-    ASSERT_NE(omni, nullptr);
-    ASSERT_NE(spotLight, nullptr);
     EXPECT_EQ(scene->Lights[0], omni);
     EXPECT_EQ(scene->Lights[1], spotLight);
     EXPECT_NE(dynamic_cast<PointLight*>(omni), nullptr);
@@ -1131,6 +1494,148 @@ TEST_F(LoadSceneTest, EverythingTheFileHoldsInItsPlace)
     ASSERT_EQ(scene->Cameras.size(), 1u);
     EXPECT_EQ(scene->GetCamera("Camera01"), scene->Cameras[0]);
     EXPECT_EQ(scene->GetActiveCamera(), scene->Cameras[0]);
+}
+
+TEST_F(LoadSceneTest, AFittingSideFileGivesTheNormals)
+{
+    const std::vector<Vector3> first{{1, 0, 0}, {0, 0, 1}, {0.6f, 0, 0.8f}};
+    const std::vector<Vector3> second{{0, 0, -1}, {-1, 0, 0}, {0, -1, 0}, {0.8f, 0.6f, 0}};
+    const std::string scenePath = TwoBoxes();
+    Writer w;
+    w.Dword(2);
+    NormalsRecord(w, "Box02", second);
+    NormalsRecord(w, "Box01", first);
+    Save(Path(), w.Result());
+    sl::SetNormalFileSaving(true);
+
+    auto scene = LoadWhole(scenePath);
+    ASSERT_NE(scene, nullptr);
+    ExpectNormals(scene->GetObject("Box01"), first, "Box01");
+    ExpectNormals(scene->GetObject("Box02"), second, "Box02");
+    EXPECT_EQ(FileBytes(Path()), w.Result()) << "a fitting file is not rewritten";
+}
+
+TEST_F(LoadSceneTest, WithoutASideFileTheNormalsAreComputedAndWrittenWhenAsked)
+{
+    for (bool saving : {false, true}) {
+        SCOPED_TRACE(saving ? "saving" : "not saving");
+        std::filesystem::remove(Path());
+        sl::SetNormalFileSaving(saving);
+        auto scene = LoadWhole(TwoBoxes());
+        ASSERT_NE(scene, nullptr);
+        ExpectComputed(*scene);
+        ASSERT_EQ(std::filesystem::exists(Path()), saving);
+        if (!saving)
+            continue;
+        Writer want;
+        want.Dword(2);
+        // The scene's object order: each opaque object goes to the front.
+        NormalsRecord(want, "Box02", Down(4));
+        NormalsRecord(want, "Box01", Down(3));
+        EXPECT_EQ(FileBytes(Path()), want.Result());
+    }
+}
+
+TEST_F(LoadSceneTest, ASideFileThatDoesNotFitIsReplacedByComputedNormals)
+{
+    const struct
+    {
+        const char* what;
+        Bytes side;
+    } cases[] = {
+        {"written before Box02 gained a vertex",
+         [&] {
+             Writer w;
+             w.Dword(2);
+             NormalsRecord(w, "Box01", std::vector<Vector3>(3, Vector3(1, 0, 0)));
+             NormalsRecord(w, "Box02", std::vector<Vector3>(3, Vector3(1, 0, 0)));
+             return w.Result();
+         }()},
+        {"cut inside a name", {2, 0, 0, 0, 'B', 'o', 'x'}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Save(Path(), c.side);
+        sl::SetNormalFileSaving(true);
+        auto scene = LoadWhole(TwoBoxes(4));
+        ASSERT_NE(scene, nullptr);
+        ExpectComputed(*scene);
+        EXPECT_EQ(FileBytes(Path()).size(), 4u + (6 + 4 + 36) + (6 + 4 + 48)) << "rewritten for the scene";
+    }
+}
+
+TEST_F(LoadSceneTest, FailuresHandOutNoScene)
+{
+    Writer notMain;
+    notMain.BeginChunk(0x1234);
+    notMain.Dword(0);
+    notMain.EndChunk();
+    Writer noEditor;
+    noEditor.BeginChunk(tds::Chunk_Main);
+    noEditor.BeginChunk(0x0002);
+    noEditor.Dword(3);
+    noEditor.EndChunk();
+    noEditor.EndChunk();
+    const struct
+    {
+        const char* what;
+        std::string path;
+    } cases[] = {
+        {"missing file", dir + "/missing.3ds"},
+        {"first chunk not the main chunk", File(notMain.Result(), "notmain.3ds")},
+        {"no editor block", File(noEditor.Result(), "noeditor.3ds")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LoadWhole(c.path), nullptr) << c.what;
+
+    const std::string good = TwoBoxes();
+    sl::SetGraphicsContext(nullptr);
+    EXPECT_EQ(LoadWhole(good), nullptr) << "no context";
+    sl::SetGraphicsContext(c);
+    EXPECT_FALSE(sl::LoadScene(good.c_str(), nullptr));
+}
+
+TEST_F(LoadSceneTest, AFileCutInsideItsSecondMeshGivesTheFirst)
+{
+    tds::SceneFile file;
+    file.meshes.push_back(Box("First"));
+    file.meshes.push_back(Box("Second"));
+    Bytes bytes = file.Build();
+    bytes.resize(bytes.size() - 20);
+    auto scene = LoadWhole(File(bytes));
+    ASSERT_NE(scene, nullptr);
+    ASSERT_EQ(scene->Objects.size(), 1u);
+    ExpectNormals(scene->GetObject("First"), Down(3), "First", 1e-6f);
+}
+
+TEST_F(LoadSceneTest, TheFogChunkIsSkippedWhole)
+{
+    // Fog values whose bytes happen to read as an ambient light chunk:
+    // entered, the fog block would set the scene's ambient light.
+    const std::string path = File(Wrap([](Writer& w) {
+        w.BeginChunk(tds::Chunk_Edit_Fog);
+        w.BeginChunk(tds::Chunk_Edit_AmbientLight);
+        tds::WriteColor(w, {1, 1, 1}, tds::ColorForm::Float);
+        w.EndChunk();
+        w.EndChunk();
+        BoxChunk(w);
+    }));
+    auto scene = LoadWhole(path);
+    ASSERT_NE(scene, nullptr);
+    ExpectColor(scene->AmbientLight, Raw(0, 0, 0, 1), "ambient");
+    EXPECT_NE(scene->GetObject("Box01"), nullptr);
+    EXPECT_FALSE(scene->Fog);
+}
+
+TEST_F(LoadSceneTest, ANinthLightIsNotKept)
+{
+    tds::SceneFile file;
+    for (int i = 0; i < 9; ++i)
+        file.lights.push_back(LightAt("Omni" + std::to_string(i), {0, float(i), 0}));
+    auto scene = LoadWhole(File(file.Build()));
+    ASSERT_NE(scene, nullptr);
+    EXPECT_NE(scene->GetLight("Omni7"), nullptr);
+    EXPECT_EQ(scene->GetLight("Omni8"), nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -1154,6 +1659,15 @@ TEST_F(ShippedScene, HoldsTheFiveObjects)
         ASSERT_NE(o, nullptr) << name;
         EXPECT_GT(o->GetTriMesh()->GetTriangleCount(0), 0u) << name;
     }
+}
+
+TEST_F(ShippedScene, LoadsAsAWholeScene)
+{
+    Scene* scene = nullptr;
+    ASSERT_TRUE(sl::LoadScene(GO3D_SOURCE_ROOT "/data/geometry2.3ds", &scene));
+    std::unique_ptr<Scene> owned(scene);
+    for (const char* name : {"Board", "Grid", "White", "Black", "Trapezi"})
+        EXPECT_NE(scene->GetObject(name), nullptr) << name;
 }
 
 TEST_F(ShippedScene, GridStartsWithARegularLattice)

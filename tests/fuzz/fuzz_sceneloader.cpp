@@ -1,10 +1,12 @@
-// Arbitrary bytes as a 3DS file, through the materials pass and the object
-// loader. Every failure must be a clean false: no crash, no undefined
-// behaviour, no leak.
+// Arbitrary bytes as a 3DS file, through the materials pass, the object
+// loader and the scene loader; whatever follows the main chunk's length is
+// the scene's normals side file. Every failure must be a clean false: no
+// crash, no undefined behaviour, no leak.
 
 #include "engine/3dengine.h"
 #include "engine/assertion.h"
 #include "engine/object.h"
+#include "engine/scene.h"
 #include "engine/sceneloader.h"
 #include "null_device.h"
 
@@ -28,9 +30,25 @@ const std::string& Path()
     return path;
 }
 
+const std::string& NormalsPath()
+{
+    static const std::string path = Path() + ".normals";
+    return path;
+}
+
 void RemoveInput()
 {
     std::remove(Path().c_str());
+    std::remove(NormalsPath().c_str());
+}
+
+void Write(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr)
+        return;
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
 }
 
 } // namespace
@@ -45,17 +63,24 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     context.Device = &device;
     SceneLoader::SetGraphicsContext(&context);
     SceneLoader::SetDataPath("/nonexistent/");
+    // A side file that does not fit the scene is written anew.
+    SceneLoader::SetNormalFileSaving(true);
     std::atexit(RemoveInput);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    FILE* f = std::fopen(Path().c_str(), "wb");
-    if (f == nullptr)
-        return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    Write(Path(), data, size);
+    // The bytes behind the main chunk, as its length gives it.
+    const std::size_t mainLength =
+        size >= 6 ? std::size_t(data[2]) | std::size_t(data[3]) << 8 | std::size_t(data[4]) << 16 |
+                        std::size_t(data[5]) << 24
+                  : size;
+    if (mainLength < size)
+        Write(NormalsPath(), data + mainLength, size - mainLength);
+    else
+        std::remove(NormalsPath().c_str());
 
     SceneLoader::LoadMaterials(Path().c_str(), &SceneLoader::MaterialArray);
     // A name no seed uses makes the loader build and destroy every object.
@@ -64,5 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (SceneLoader::LoadObject(Path().c_str(), name, &object))
             delete object;
     }
+    Scene* scene = nullptr;
+    if (SceneLoader::LoadScene(Path().c_str(), &scene))
+        delete scene;
     return 0;
 }

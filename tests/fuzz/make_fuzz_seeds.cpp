@@ -1,11 +1,13 @@
 // Writes the fuzzer's seed corpus: small valid scenes covering every chunk
-// the reader knows.
+// the reader knows, one of them followed by a fitting normals side file.
 
 #include "tools/game_scene.h"
 #include "tools/tds_writer.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,8 +30,11 @@ int main(int argc, char** argv)
     }
     const std::string dir = argv[1];
     int failures = 0;
-    auto save = [&](const std::string& name, const tds::SceneFile& scene) {
-        if (!tds::SaveFile(dir + "/" + name, scene.Build()))
+    auto save = [&](const std::string& name, const tds::SceneFile& scene,
+                    const std::vector<std::uint8_t>& sideFile = {}) {
+        std::vector<std::uint8_t> bytes = scene.Build();
+        bytes.insert(bytes.end(), sideFile.begin(), sideFile.end());
+        if (!tds::SaveFile(dir + "/" + name, bytes))
             ++failures;
     };
 
@@ -91,6 +96,19 @@ int main(int argc, char** argv)
         s.cameras.push_back(camera);
         s.meshes.push_back(Box("Box01"));
         save("objects.3ds", s);
+
+        // The side file for its one mesh: object count, name, vertex count,
+        // one normal per vertex.
+        tds::ChunkWriter normals;
+        normals.Dword(1);
+        normals.String("Box01");
+        normals.Dword(4);
+        for (int i = 0; i < 4; ++i) {
+            normals.Float(0);
+            normals.Float(-1);
+            normals.Float(0);
+        }
+        save("objects_normals.3ds", s, normals.Result());
     }
     {
         // One stone of the game's scene, with its materials.

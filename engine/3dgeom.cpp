@@ -288,6 +288,29 @@ bool TriMesh::CheckCorners() const
     return true;
 }
 
+bool TriMesh::FaceNormals()
+{
+    Vertex* verts = VertexArrays[0].get();
+    Triangle* tris = TriangleArrays[0].get();
+    const bool allInRange = CheckCorners();
+    for (dword t = 0; t < TriCount[0]; ++t) {
+        if (allInRange || CornersInRange(tris[t]))
+            tris[t].CalculateNormal(verts, false);
+        else
+            tris[t].Normal = Vector3();
+    }
+    return allInRange;
+}
+
+void TriMesh::CalculateFaceNormals()
+{
+    InvalidateBuffers();
+    if (Levels == 0)
+        return;
+    FaceNormals();
+    UpdateLODs();
+}
+
 void TriMesh::CalculateNormals()
 {
     InvalidateBuffers();
@@ -298,13 +321,7 @@ void TriMesh::CalculateNormals()
     const dword vcount = VertexCount[0];
     const dword tcount = TriCount[0];
 
-    const bool allInRange = CheckCorners();
-    for (dword t = 0; t < tcount; ++t) {
-        if (allInRange || CornersInRange(tris[t]))
-            tris[t].CalculateNormal(verts, false);
-        else
-            tris[t].Normal = Vector3();
-    }
+    const bool allInRange = FaceNormals();
 
     if (AdjValid[0] && !ENGINE_CHECK(AdjTriangles[0]))
         AdjValid[0] = 0;

@@ -152,6 +152,9 @@ public:
     void CalculateNormals();
     // Each vertex gets the unit normal of the last triangle that uses it.
     void CalculateNormalsFlat();
+    // The triangles' normals of level 0 alone, as CalculateNormals makes
+    // them, for vertex normals that came from elsewhere.
+    void CalculateFaceNormals();
 
 private:
     void ReleaseBuffers();
@@ -160,6 +163,9 @@ private:
     // False, reported, when some triangle of level 0 has a corner past the
     // vertex array; those triangles take no part in the normals.
     bool CheckCorners() const;
+    // Area-weighted face normals of level 0; false when some corner is out
+    // of range (those triangles get a zero normal).
+    bool FaceNormals();
     bool CornersInRange(const Triangle& t) const;
 };
 

@@ -1174,7 +1174,12 @@ bool LoadScene(const char* FileName, Scene** out)
     }
 
     const std::string normals = SceneFileName + ".normals";
-    if (!LoadNormals(normals.c_str(), scene.get())) {
+    if (LoadNormals(normals.c_str(), scene.get())) {
+        // The side file holds the vertex normals only; the shadow volumes
+        // need the triangles' own.
+        for (Object* object : scene->GetObjectsList())
+            object->GetTriMesh()->CalculateFaceNormals();
+    } else {
         for (Object* object : scene->GetObjectsList())
             object->GetTriMesh()->CalculateNormals();
         if (SaveNormalFiles)

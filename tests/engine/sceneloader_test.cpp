@@ -1513,6 +1513,18 @@ TEST_F(LoadSceneTest, AFittingSideFileGivesTheNormals)
     ExpectNormals(scene->GetObject("Box01"), first, "Box01");
     ExpectNormals(scene->GetObject("Box02"), second, "Box02");
     EXPECT_EQ(FileBytes(Path()), w.Result()) << "a fitting file is not rewritten";
+
+    // The file has no face normals, and shadow volumes need them: the
+    // triangles still get theirs, facing down like the boxes.
+    for (const char* name : {"Box01", "Box02"}) {
+        TriMesh* mesh = scene->GetObject(name)->GetTriMesh();
+        for (dword t = 0; t < mesh->GetTriangleCount(0); ++t) {
+            const Vector3 n = mesh->GetTriangleArray(0)[t].Normal;
+            EXPECT_GT(-n.y, 0.0f) << name << " triangle " << t;
+            EXPECT_FLOAT_EQ(n.x, 0.0f) << name << " triangle " << t;
+            EXPECT_FLOAT_EQ(n.z, 0.0f) << name << " triangle " << t;
+        }
+    }
 }
 
 TEST_F(LoadSceneTest, WithoutASideFileTheNormalsAreComputedAndWrittenWhenAsked)

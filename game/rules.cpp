@@ -2,7 +2,7 @@
 
 #include "math/random.h"
 
-#include <algorithm>
+#include <cstddef>
 #include <cmath>
 #include <fstream>
 #include <istream>
@@ -31,12 +31,46 @@ void LinkBoard()
     }
 }
 
+namespace
+{
+// The stones the current outermost count has reached: a mark per point, and
+// the list of marked points, so that clearing costs the group, not the board.
+struct VisitedStones
+{
+    bool Marked[BoardSize * BoardSize] = {};
+    std::vector<BoardPoint*> Points;
+
+    static std::size_t IndexOf(const BoardPoint* p)
+    {
+        return static_cast<std::size_t>(p - &BoardPoints[0][0]);
+    }
+
+    // False when p was marked already.
+    bool Mark(BoardPoint* p)
+    {
+        bool& marked = Marked[IndexOf(p)];
+        if (marked)
+            return false;
+        marked = true;
+        Points.push_back(p);
+        return true;
+    }
+
+    void Clear()
+    {
+        for (BoardPoint* p : Points)
+            Marked[IndexOf(p)] = false;
+        Points.clear();
+    }
+};
+}
+
 std::int32_t CountLiberties(BoardPoint* p)
 {
     // Shared by the whole recursion and empty again once the outermost call
     // returns. Empty points are never marked, which is what makes a liberty
     // count once for each stone of the group that touches it.
-    static std::vector<BoardPoint*> visited;
+    static VisitedStones visited;
     static std::int32_t depth = 0;
 
     if (depth == 0 && (p == nullptr || p->State == Stone_None))
@@ -47,11 +81,10 @@ std::int32_t CountLiberties(BoardPoint* p)
         return 1;
 
     ++depth;
-    if (std::find(visited.begin(), visited.end(), p) != visited.end()) {
+    if (!visited.Mark(p)) {
         --depth;
         return 0;
     }
-    visited.push_back(p);
 
     std::int32_t sum = 0;
     for (BoardPoint* n : p->Neighbours) {
@@ -62,7 +95,7 @@ std::int32_t CountLiberties(BoardPoint* p)
 
     --depth;
     if (depth == 0)
-        visited.clear();
+        visited.Clear();
     return sum;
 }
 

@@ -7,7 +7,6 @@ set -u
 source "$(dirname "${BASH_SOURCE[0]}")/x_game.sh"
 start_game "$1" "$2" GO3D_CAMERA=stderr
 
-eval "$(xdotool getwindowgeometry --shell "$window")"
 left=$X
 top=$Y
 

@@ -14,7 +14,7 @@ xdotool mousemove --window "$window" 320 240 click 2
 title=""
 for _ in $(seq 50); do
   title=$(xdotool getwindowname "$window")
-  [ "$title" != "go3d" ] && break
+  [ "$title" = "Position Evaluation: -100.000000" ] && break
   sleep 0.1
 done
 echo "title: $title"

@@ -3,9 +3,11 @@
 #include "math/random.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cmath>
 #include <fstream>
 #include <istream>
+#include <optional>
 #include <string>
 
 BoardPoint BoardPoints[BoardSize][BoardSize];
@@ -31,12 +33,49 @@ void LinkBoard()
     }
 }
 
+namespace
+{
+constexpr std::size_t PointCount = BoardSize * BoardSize;
+
+// Every point handed to the rules is one of the board's.
+std::size_t IndexOf(const BoardPoint* p)
+{
+    return static_cast<std::size_t>(p - &BoardPoints[0][0]);
+}
+
+// The stones the current outermost count has reached: a mark per point, and
+// the list of marked points, so that clearing costs the group, not the board.
+struct VisitedStones
+{
+    bool Marked[PointCount] = {};
+    std::vector<BoardPoint*> Points;
+
+    // False when p was marked already.
+    bool Mark(BoardPoint* p)
+    {
+        bool& marked = Marked[IndexOf(p)];
+        if (marked)
+            return false;
+        marked = true;
+        Points.push_back(p);
+        return true;
+    }
+
+    void Clear()
+    {
+        for (BoardPoint* p : Points)
+            Marked[IndexOf(p)] = false;
+        Points.clear();
+    }
+};
+}
+
 std::int32_t CountLiberties(BoardPoint* p)
 {
     // Shared by the whole recursion and empty again once the outermost call
     // returns. Empty points are never marked, which is what makes a liberty
     // count once for each stone of the group that touches it.
-    static std::vector<BoardPoint*> visited;
+    static VisitedStones visited;
     static std::int32_t depth = 0;
 
     if (depth == 0 && (p == nullptr || p->State == Stone_None))
@@ -47,11 +86,10 @@ std::int32_t CountLiberties(BoardPoint* p)
         return 1;
 
     ++depth;
-    if (std::find(visited.begin(), visited.end(), p) != visited.end()) {
+    if (!visited.Mark(p)) {
         --depth;
         return 0;
     }
-    visited.push_back(p);
 
     std::int32_t sum = 0;
     for (BoardPoint* n : p->Neighbours) {
@@ -62,7 +100,7 @@ std::int32_t CountLiberties(BoardPoint* p)
 
     --depth;
     if (depth == 0)
-        visited.clear();
+        visited.Clear();
     return sum;
 }
 
@@ -83,26 +121,118 @@ void RemoveGroup(BoardPoint* p)
             RemoveGroup(n);
 }
 
-bool IsIllegalMove(BoardPoint* p, std::int32_t colour)
+namespace
 {
-    if (p->State != Stone_None)
-        return true;
+// The groups of the board as it stands: the group of every stone and each
+// group's liberty count. A count is a sum over the group's stones, so what a
+// stone put on an empty point does to the counts around it follows from the
+// table without walking any group again, and one table serves every point
+// of an unchanged board.
+class GroupTable
+{
+public:
+    static constexpr std::int32_t NoGroup = -1;
 
-    p->State = colour;
-    if (CountLiberties(p) != 0) {
-        p->State = Stone_None;
-        return false;
+    GroupTable()
+    {
+        for (std::int32_t& g : group_)
+            g = NoGroup;
+        std::int32_t groups = 0;
+        for (auto& line : BoardPoints)
+            for (BoardPoint& p : line)
+                if (p.State != Stone_None && Of(&p) == NoGroup)
+                    Label(&p, groups++);
     }
-    // No liberty of its own: legal only if it takes the last one of a
-    // neighbouring group of the other colour. An empty neighbour counts -1.
-    for (BoardPoint* n : p->Neighbours) {
-        if (n != nullptr && CountLiberties(n) == 0 && n->State != p->State) {
-            p->State = Stone_None;
-            return false;
+
+    // NoGroup for a null or empty point.
+    std::int32_t Of(const BoardPoint* p) const { return p == nullptr ? NoGroup : group_[IndexOf(p)]; }
+    std::int32_t Liberties(std::int32_t group) const { return liberties_[group]; }
+
+private:
+    void Label(BoardPoint* first, std::int32_t group)
+    {
+        liberties_[group] = CountLiberties(first);
+        BoardPoint* stack[PointCount];
+        std::size_t size = 0;
+        group_[IndexOf(first)] = group;
+        stack[size++] = first;
+        while (size > 0) {
+            const BoardPoint* p = stack[--size];
+            for (BoardPoint* n : p->Neighbours) {
+                if (n != nullptr && n->State == p->State && group_[IndexOf(n)] == NoGroup) {
+                    group_[IndexOf(n)] = group;
+                    stack[size++] = n;
+                }
+            }
         }
     }
-    p->State = Stone_None;
-    return true;
+
+    std::int32_t group_[PointCount];
+    std::int32_t liberties_[PointCount];
+};
+
+// What CountLiberties says around an empty point p before and after a stone
+// is put there: Before[i] and After[i] for Neighbours[i], Placed for p.
+struct MoveCounts
+{
+    std::int32_t Before[4];
+    std::int32_t After[4];
+    std::int32_t Placed;
+};
+
+MoveCounts CountMove(const GroupTable& groups, const BoardPoint* p, std::int32_t colour)
+{
+    std::int32_t group[4];
+    for (int i = 0; i < 4; ++i)
+        group[i] = groups.Of(p->Neighbours[i]);
+    // Every stone of a group next to p loses p as a liberty.
+    auto touching = [&](std::int32_t g) { return static_cast<std::int32_t>(std::count(group, group + 4, g)); };
+
+    MoveCounts m{};
+    for (int i = 0; i < 4; ++i) {
+        const BoardPoint* n = p->Neighbours[i];
+        m.Before[i] = m.After[i] = -1;
+        if (n == nullptr)
+            continue;
+        if (n->State == Stone_None) {
+            ++m.Placed;
+            continue;
+        }
+        m.Before[i] = groups.Liberties(group[i]);
+        const std::int32_t left = m.Before[i] - touching(group[i]);
+        if (n->State != colour)
+            m.After[i] = left;
+        else if (std::find(group, group + i, group[i]) == group + i)
+            m.Placed += left; // the stone joins this group of its colour
+    }
+    for (int i = 0; i < 4; ++i)
+        if (p->Neighbours[i] != nullptr && p->Neighbours[i]->State == colour)
+            m.After[i] = m.Placed;
+    return m;
+}
+
+// The counts of colour playing at p, or none when it may not: p occupied,
+// or a stone there left without liberties that takes the last one of no
+// neighbouring group of the other colour.
+std::optional<MoveCounts> LegalMove(const GroupTable& groups, const BoardPoint* p, std::int32_t colour)
+{
+    if (p->State != Stone_None)
+        return std::nullopt;
+    const MoveCounts m = CountMove(groups, p, colour);
+    if (m.Placed != 0)
+        return m;
+    for (int i = 0; i < 4; ++i) {
+        const BoardPoint* n = p->Neighbours[i];
+        if (n != nullptr && m.After[i] == 0 && n->State != colour)
+            return m;
+    }
+    return std::nullopt;
+}
+}
+
+bool IsIllegalMove(BoardPoint* p, std::int32_t colour)
+{
+    return !LegalMove(GroupTable(), p, colour);
 }
 
 std::int32_t StepsToEdge(std::int32_t dir, BoardPoint* p)
@@ -152,24 +282,21 @@ float DistanceFromCentre(BoardPoint* p)
     return std::sqrt(static_cast<float>(s));
 }
 
-float EvaluateMove(BoardPoint* p, std::int32_t colour)
+namespace
 {
-    if (IsIllegalMove(p, colour))
+float ScoreMove(const GroupTable& groups, BoardPoint* p, std::int32_t colour)
+{
+    const std::optional<MoveCounts> counts = LegalMove(groups, p, colour);
+    if (!counts)
         return -100.0f;
+    const std::int32_t* freedoms = counts->Before;
 
     float score = 1.0f;
-
-    std::int32_t freedoms[4];
-    for (int i = 0; i < 4; ++i)
-        freedoms[i] = CountLiberties(p->Neighbours[i]);
-
-    p->State = colour;
-
     for (int i = 0; i < 4; ++i) {
-        BoardPoint* n = p->Neighbours[i];
+        const BoardPoint* n = p->Neighbours[i];
         if (n == nullptr)
             continue;
-        const std::int32_t after = CountLiberties(n);
+        const std::int32_t after = counts->After[i];
         const bool own = n->State == colour;
         if (!own && after == 0)
             score += 50.0f; // capture
@@ -193,19 +320,25 @@ float EvaluateMove(BoardPoint* p, std::int32_t colour)
     const std::int32_t left = StepsToEdge(0, p);
     if ((down == 4 || down == 16) && (left == 4 || left == 16))
         score += 100.0f;
-
-    p->State = Stone_None;
     return score;
+}
+}
+
+float EvaluateMove(BoardPoint* p, std::int32_t colour)
+{
+    return ScoreMove(GroupTable(), p, colour);
 }
 
 bool ChooseMove(std::int32_t* row, std::int32_t* col, std::int32_t tries, float threshold)
 {
     float best = threshold;
     BoardPoint* chosen = nullptr;
+    // Scoring changes nothing, so one table of the board serves every candidate.
+    const GroupTable groups;
 
     auto consider = [&](std::int32_t r, std::int32_t c) {
         BoardPoint* p = &BoardPoints[r][c];
-        const float s = EvaluateMove(p, Stone_White);
+        const float s = ScoreMove(groups, p, Stone_White);
         if (s > best) {
             chosen = p;
             best = s;

@@ -7,6 +7,9 @@
 #include "engine/window.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 Timer AppTimer;
 PointLight MainLight;
@@ -161,6 +164,14 @@ void InitBoard()
 
 std::int32_t OnClose()
 {
+    // For tests that drive the program from outside: where the input has
+    // left the camera, one line on standard error.
+    if (const char* report = std::getenv("GO3D_CAMERA"); report && std::strcmp(report, "stderr") == 0) {
+        const Vector3 position = MainCamera.GetPosition();
+        const Vector3 target = MainCamera.GetTarget();
+        std::fprintf(stderr, "camera position %.9g %.9g %.9g target %.9g %.9g %.9g\n", position.x, position.y,
+                     position.z, target.x, target.y, target.z);
+    }
     CleanUp();
     return 0;
 }

@@ -90,14 +90,31 @@ void OnKey(const SDL_KeyboardEvent& e)
     Enqueue(w->handle, e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, lParam);
 }
 
+// A window without a mouse capture hears of the mouse only while it is over
+// the client area. SDL captures the mouse while a button is held and reports
+// positions past the edges, negative ones among them, which the message's
+// unsigned words would turn into far-away points. Turning that capture off
+// would not do: SDL then reports the motion that leaves the window at the
+// nearest edge point, where the pointer never was.
+bool InClientArea(const Window& w, int x, int y)
+{
+    int width = 0, height = 0;
+    SDL_GetWindowSize(w.sdl.get(), &width, &height);
+    return x >= 0 && y >= 0 && x < width && y < height;
+}
+
 void OnButton(const SDL_MouseButtonEvent& e)
 {
-    Window* w = FindWindowBySdlId(e.windowID);
     const WPARAM flag = ButtonFlag(e.button);
-    if (!w || flag == 0 || e.which == SDL_TOUCH_MOUSEID)
+    if (flag == 0 || e.which == SDL_TOUCH_MOUSEID)
         return;
     const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+    // Kept also for a press or release that no window hears of, so that the
+    // next message carries the buttons really held.
     heldButtons = down ? (heldButtons | flag) : (heldButtons & ~flag);
+    Window* w = FindWindowBySdlId(e.windowID);
+    if (!w || !InClientArea(*w, e.x, e.y))
+        return;
     UINT message = 0;
     if (flag == MK_LBUTTON)
         message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
@@ -110,17 +127,19 @@ void OnButton(const SDL_MouseButtonEvent& e)
 
 void OnMotion(const SDL_MouseMotionEvent& e)
 {
-    Window* w = FindWindowBySdlId(e.windowID);
-    if (!w || e.which == SDL_TOUCH_MOUSEID)
+    if (e.which == SDL_TOUCH_MOUSEID)
         return;
     heldButtons = FlagsFromSdlState(e.state);
+    Window* w = FindWindowBySdlId(e.windowID);
+    if (!w || !InClientArea(*w, e.x, e.y))
+        return;
     Enqueue(w->handle, WM_MOUSEMOVE, heldButtons | ModifierFlags(), MAKELPARAM(e.x, e.y));
 }
 
 void OnWheel(const SDL_MouseWheelEvent& e)
 {
     Window* w = FindWindowBySdlId(e.windowID);
-    if (!w || e.y == 0 || e.which == SDL_TOUCH_MOUSEID)
+    if (!w || e.y == 0 || e.which == SDL_TOUCH_MOUSEID || !InClientArea(*w, e.mouseX, e.mouseY))
         return;
     int notches = e.y;
     if (e.direction == SDL_MOUSEWHEEL_FLIPPED)

@@ -229,6 +229,14 @@ TEST_F(Queue, TheDefaultProcedureClosesOnTheCloseBoxAndAnswersZero)
 class SdlEvents : public Queue
 {
 protected:
+    void SetUp() override
+    {
+        Queue::SetUp();
+        // The layer remembers held buttons across tests: start with none.
+        Push(Motion(1, 1, 0));
+        Drain();
+    }
+
     void Push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError(); }
 
     SDL_Event Motion(int x, int y, Uint32 state) const
@@ -254,14 +262,23 @@ protected:
         return e;
     }
 
-    SDL_Event Wheel(int y, Uint32 direction) const
+    SDL_Event Wheel(int y, Uint32 direction, int mouseX = 0, int mouseY = 0) const
     {
         SDL_Event e{};
         e.type = SDL_MOUSEWHEEL;
         e.wheel.windowID = SdlId();
         e.wheel.y = y;
         e.wheel.direction = direction;
+        e.wheel.mouseX = mouseX;
+        e.wheel.mouseY = mouseY;
         return e;
+    }
+
+    RECT Client() const
+    {
+        RECT r{};
+        GetClientRect(hwnd_, &r);
+        return r;
     }
 
     SDL_Event Key(bool down, SDL_Keycode key, SDL_Scancode scancode, Uint16 mod, bool repeat) const
@@ -306,13 +323,13 @@ TEST_F(SdlEvents, MouseMovesCarryTheHeldButtonsAndThePosition)
     };
     for (const Case& c : cases)
     {
-        Push(Motion(321, 123, c.state));
+        Push(Motion(121, 123, c.state));
         std::optional<MSG> m = NextInput();
         ASSERT_TRUE(m) << "state " << c.state;
         EXPECT_EQ(m->hwnd, hwnd_);
         EXPECT_EQ(m->message, WM_MOUSEMOVE);
         EXPECT_EQ(m->wParam, c.flags) << "state " << c.state;
-        EXPECT_EQ(LOWORD(m->lParam), 321);
+        EXPECT_EQ(LOWORD(m->lParam), 121);
         EXPECT_EQ(HIWORD(m->lParam), 123);
     }
 }
@@ -375,6 +392,83 @@ TEST_F(SdlEvents, WheelNotchesAre120PositiveAwayFromTheUser)
     }
     Push(Wheel(0, SDL_MOUSEWHEEL_NORMAL)); // a sideways scroll
     EXPECT_FALSE(NextInput());
+}
+
+TEST_F(SdlEvents, NoMouseMessageForAPositionOutsideTheClientArea)
+{
+    const RECT client = Client();
+    const int w = client.right, h = client.bottom;
+    ASSERT_GT(w, 1);
+    ASSERT_GT(h, 1);
+    struct Case
+    {
+        int x, y;
+        bool inside;
+    };
+    const Case cases[] = {
+        {0, 0, true},      {w - 1, h - 1, true}, {w - 1, 0, true},  {0, h - 1, true},
+        {-1, 10, false},   {10, -1, false},      {-8, -8, false},   {w, 10, false},
+        {10, h, false},    {w + 50, h + 50, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(::testing::Message() << "at " << c.x << ", " << c.y);
+        const SDL_Event events[] = {
+            Motion(c.x, c.y, SDL_BUTTON_RMASK),
+            Button(true, SDL_BUTTON_LEFT, c.x, c.y),
+            Button(false, SDL_BUTTON_LEFT, c.x, c.y),
+            Wheel(1, SDL_MOUSEWHEEL_NORMAL, c.x, c.y),
+        };
+        const UINT messages[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEWHEEL};
+        for (const SDL_Event& e : events)
+            Push(e);
+        for (UINT message : messages)
+        {
+            if (!c.inside)
+                break;
+            std::optional<MSG> m = NextInput();
+            ASSERT_TRUE(m);
+            EXPECT_EQ(m->message, message);
+        }
+        EXPECT_FALSE(NextInput());
+    }
+}
+
+TEST_F(SdlEvents, AButtonReleasedOutsideIsNoLongerHeld)
+{
+    const RECT client = Client();
+    // Past an edge, or after SDL has let the window lose the mouse.
+    SDL_Event lost = Button(false, SDL_BUTTON_RIGHT, 5, 5);
+    lost.button.windowID = 0;
+    struct Case
+    {
+        const char* name;
+        Uint8 button;
+        WPARAM flag;
+        SDL_Event release;
+    };
+    const Case cases[] = {
+        {"past the left edge", SDL_BUTTON_LEFT, MK_LBUTTON, Button(false, SDL_BUTTON_LEFT, -5, 5)},
+        {"past the right edge", SDL_BUTTON_LEFT, MK_LBUTTON, Button(false, SDL_BUTTON_LEFT, client.right + 5, 5)},
+        {"to no window", SDL_BUTTON_RIGHT, MK_RBUTTON, lost},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Push(Button(true, c.button, 5, 5));
+        std::optional<MSG> m = NextInput();
+        ASSERT_TRUE(m);
+        EXPECT_EQ(m->wParam, c.flag);
+        Push(c.release);
+        EXPECT_FALSE(NextInput());
+        // The next press inside carries only its own button.
+        Push(Button(true, SDL_BUTTON_MIDDLE, 5, 5));
+        m = NextInput();
+        ASSERT_TRUE(m);
+        EXPECT_EQ(m->wParam, static_cast<WPARAM>(MK_MBUTTON));
+        Push(Button(false, SDL_BUTTON_MIDDLE, 5, 5));
+        ASSERT_TRUE(NextInput());
+    }
 }
 
 TEST_F(SdlEvents, KeysArriveAsVirtualKeyCodes)

@@ -38,12 +38,18 @@ install_missing() {
   fi
 }
 
-# Configures (once) and builds one preset incrementally.
+# Configures (once) and builds one preset incrementally: everything, or the
+# targets named after the preset.
 build_preset() {
   local preset="$1"
+  shift
   cd "$ROOT"
   if [ ! -f "build/$preset/CMakeCache.txt" ]; then
     cmake --preset "$preset"
   fi
-  cmake --build --preset "$preset"
+  if [ "$#" -gt 0 ]; then
+    cmake --build --preset "$preset" --target "$@"
+  else
+    cmake --build --preset "$preset"
+  fi
 }

@@ -171,7 +171,11 @@ tds::SceneFile BuildGameScene()
     ink.shininessStrength.reset();
     file.materials.push_back(ink);
     file.materials.push_back(Material("WhiteStone", {0.93f, 0.92f, 0.88f}, 50, 70));
-    file.materials.push_back(Material("BlackStone", {0.07f, 0.07f, 0.08f}, 40, 50));
+    // Polished slate: the lit colour stays near black, the highlight comes
+    // from the reflection map.
+    tds::MaterialData slate = Material("BlackStone", {0.07f, 0.07f, 0.08f}, 40, 50);
+    slate.maps.push_back(tds::TextureMap{tds::Chunk_Mat_ReflectionMap, tds::Percent::Int(100), SheenImage});
+    file.materials.push_back(slate);
     file.materials.push_back(Material("TableWood", {0.36f, 0.21f, 0.11f}, 10, 10));
 
     file.meshes.push_back(MakeBoard());

@@ -48,6 +48,9 @@ inline constexpr float TableHeight = 170.0f;  // floor to top, legs included
 inline constexpr float TableLegHalf = 5.0f;
 
 inline constexpr const char* WoodImage = "wood.jpg";
+// The black stones' shine (make_sheen): a reflection map, since the lamp
+// gives no specular light of its own.
+inline constexpr const char* SheenImage = "sheen.jpg";
 
 tds::SceneFile BuildGameScene();
 

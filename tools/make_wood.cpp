@@ -2,6 +2,8 @@
 // data/wood.jpg. The grain is computed from a fixed hash, so every run
 // writes the same picture.
 
+#include "tools/jpeg_writer.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -9,9 +11,6 @@
 #include <cstdio>
 #include <numbers>
 #include <vector>
-
-// After <cstdio> and <cstddef>: the header uses FILE and size_t.
-#include <jpeglib.h>
 
 namespace {
 
@@ -73,30 +72,7 @@ int main(int argc, char** argv)
         }
     }
 
-    FILE* out = std::fopen(path, "wb");
-    if (!out) {
-        std::fprintf(stderr, "make_wood: cannot write %s\n", path);
-        return 1;
-    }
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, out);
-    cinfo.image_width = Size;
-    cinfo.image_height = Size;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = &rgb[std::size_t(cinfo.next_scanline) * Size * 3];
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    const bool ok = std::fclose(out) == 0;
+    const bool ok = tools::WriteJpeg(path, Size, Size, rgb, 90);
     if (!ok)
         std::fprintf(stderr, "make_wood: cannot write %s\n", path);
     return ok ? 0 : 1;

@@ -42,12 +42,26 @@ std::string FormatArg(const void* p)
 }
 
 namespace {
-std::string Floats(const float* f, int n)
+// "{a b c}": the parts, space separated, in braces.
+std::string Braced(const std::vector<std::string>& parts)
 {
     std::string out = "{";
+    for (std::size_t i = 0; i < parts.size(); ++i)
+    {
+        if (i)
+            out += ' ';
+        out += parts[i];
+    }
+    out += '}';
+    return out;
+}
+
+std::string Floats(const float* f, int n)
+{
+    std::vector<std::string> parts;
     for (int i = 0; i < n; ++i)
-        out += (i ? " " : "") + FormatArg(static_cast<double>(f[i]));
-    return out + "}";
+        parts.push_back(FormatArg(static_cast<double>(f[i])));
+    return Braced(parts);
 }
 std::string Color(const D3DCOLORVALUE& c) { return Floats(&c.r, 4); }
 }  // namespace
@@ -58,26 +72,24 @@ std::string FormatArg(const D3DVIEWPORT8* v)
 {
     if (!v)
         return "null";
-    return "{" + std::to_string(v->X) + " " + std::to_string(v->Y) + " " + std::to_string(v->Width) + " " +
-           std::to_string(v->Height) + " " + FormatArg(static_cast<double>(v->MinZ)) + " " +
-           FormatArg(static_cast<double>(v->MaxZ)) + "}";
+    return Braced({std::to_string(v->X), std::to_string(v->Y), std::to_string(v->Width), std::to_string(v->Height),
+                   FormatArg(static_cast<double>(v->MinZ)), FormatArg(static_cast<double>(v->MaxZ))});
 }
 
 std::string FormatArg(const D3DMATERIAL8* m)
 {
     if (!m)
         return "null";
-    return "{" + Color(m->Diffuse) + " " + Color(m->Ambient) + " " + Color(m->Specular) + " " +
-           Color(m->Emissive) + " " + FormatArg(static_cast<double>(m->Power)) + "}";
+    return Braced({Color(m->Diffuse), Color(m->Ambient), Color(m->Specular), Color(m->Emissive),
+                   FormatArg(static_cast<double>(m->Power))});
 }
 
 std::string FormatArg(const D3DLIGHT8* l)
 {
     if (!l)
         return "null";
-    return "{" + std::to_string(l->Type) + " " + Color(l->Diffuse) + " " + Color(l->Specular) + " " +
-           Color(l->Ambient) + " " + Floats(&l->Position.x, 3) + " " + Floats(&l->Direction.x, 3) + " " +
-           Floats(&l->Range, 7) + "}";
+    return Braced({std::to_string(l->Type), Color(l->Diffuse), Color(l->Specular), Color(l->Ambient),
+                   Floats(&l->Position.x, 3), Floats(&l->Direction.x, 3), Floats(&l->Range, 7)});
 }
 
 }  // namespace go3d::d3d

@@ -3,13 +3,12 @@
 #include "engine/3dengine.h"
 #include "engine/exceptions.h"
 #include "fake_adapter.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace
 {
@@ -17,8 +16,6 @@ class ConfigFile : public ::testing::Test
 {
 protected:
     ConfigFile() : fake({enginetest::Mode(640, 480, 60, D3DFMT_X8R8G8B8)}), engine(&fake) {}
-
-    ~ConfigFile() override { std::remove(path.c_str()); }
 
     GraphicsInitParameters Read(const std::string& text)
     {
@@ -28,7 +25,8 @@ protected:
 
     enginetest::FakeAdapter fake;
     Engine3D engine;
-    std::string path = testing::TempDir() + "q3dinit_" + std::to_string(getpid()) + ".conf";
+    testsupport::TempDir temp;
+    std::string path = temp.File("q3dinit.conf");
 };
 
 // The fields a case expects; everything else must stay zero.

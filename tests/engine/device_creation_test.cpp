@@ -7,15 +7,14 @@
 #include "device_fixture.h"
 #include "fake_adapter.h"
 #include "platform/d3d/readback.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <set>
 #include <string>
-#include <unistd.h>
 
 using enginetest::FakeAdapter;
 using enginetest::Mode;
@@ -416,7 +415,8 @@ TEST_F(DeviceCreation, TheShortFormFillsItsOwnRecord)
 
 TEST(GraphicsContextFromConfig, OpensClearsFlipsAndShowsTheColour)
 {
-    const std::string path = testing::TempDir() + "q3dinit_real_" + std::to_string(getpid()) + ".conf";
+    const testsupport::TempDir temp;
+    const std::string path = temp.File("q3dinit.conf");
     std::ofstream(path, std::ios::binary) << "fullscreen = false\n"
                                              "resolution = 640x480\n"
                                              "bpp = 32\n"
@@ -428,7 +428,6 @@ TEST(GraphicsContextFromConfig, OpensClearsFlipsAndShowsTheColour)
                                              "dontcareabout = bpp, refresh, alpha\n";
     Engine3D engine;
     GraphicsInitParameters p = engine.ReadConfigFile(path.c_str());
-    std::remove(path.c_str());
     HWND window = enginetest::TestWindow(640, 480);
     GraphicsContext* c = engine.CreateGraphicsContext(window, 0, &p);
     ASSERT_NE(c, nullptr);

@@ -8,14 +8,13 @@
 #include "fake_adapter.h"
 #include "platform/d3d/call_log.h"
 #include "platform/d3d/readback.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -350,12 +349,12 @@ TEST_F(Context, VertexShadersFromFiles)
 {
     EXPECT_EQ(c->CreateVertexShader("/nonexistent/shader.vsh"), 0xFFFFFFFFu);
 
-    const std::string path = testing::TempDir() + "engine_shader_" + std::to_string(getpid()) + ".vsh";
+    const testsupport::TempDir temp;
+    const std::string path = temp.File("shader.vsh");
     std::ofstream(path) << "vs.1.1\n"
                            "m4x4 oPos, v0, c0\n"
                            "mov oD0, c4\n";
     const dword handle = c->CreateVertexShader(path.c_str());
-    std::remove(path.c_str());
     ASSERT_NE(handle, 0xFFFFFFFFu);
 
     // The shader reads the engine's vertex layout: a full-screen quad in

@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -126,6 +128,10 @@ TEST_F(ScenePicture, BoardGridStonesAndTableFromTheGamesCamera)
     Vector3 stoneOrigin;
     stoneOrigin.Transform(white->GetWorldTransform());
     const float stoneHeight = stoneOrigin.y;
+    // The stone models are spheres about their origin, with a ring on the rim.
+    float stoneRadius = 0;
+    for (dword i = 0; i < black->GetTriMesh()->GetVertexCount(0); ++i)
+        stoneRadius = std::max(stoneRadius, std::fabs(black->GetTriMesh()->GetVertexArray(0)[i].Position.x));
     // The game flattens both stone models to 0.4 of their height.
     Matrix4x4 flatten;
     flatten.SetScaling(1.0f, 0.4f, 1.0f);
@@ -176,8 +182,21 @@ TEST_F(ScenePicture, BoardGridStonesAndTableFromTheGamesCamera)
     auto top = [&](int row, int col) {
         return Vector3(at(row, col).x, stoneHeight + 0.5f * (stoneHeight - at(0, 0).y), at(row, col).z);
     };
-    for (const auto& [row, col] : blacks)
-        EXPECT_LT(Pixel(Project(top(row, col))).Brightness(), 70) << "black stone at " << row << "," << col;
+    // The point of a flattened stone whose (unflattened) normal is n.
+    auto onStone = [&](int row, int col, const Vector3& n) {
+        return Vector3(at(row, col).x + stoneRadius * n.x, stoneHeight + 0.4f * stoneRadius * n.y,
+                       at(row, col).z + stoneRadius * n.z);
+    };
+    // A black stone is dark but for a polished highlight of the lamp, where
+    // its normal lies half-way between the lamp above and the camera.
+    const Vector3 halfWay(0.0f, 0.9238795f, -0.3826834f);
+    const Vector3 aside(0.6f, 0.8f, 0.0f);
+    for (const auto& [row, col] : blacks) {
+        const int body = Pixel(Project(onStone(row, col, aside))).Brightness();
+        const int highlight = Pixel(Project(onStone(row, col, halfWay))).Brightness();
+        EXPECT_LT(body, 70) << "black stone at " << row << "," << col;
+        EXPECT_GT(highlight, body + 40) << "highlight on the black stone at " << row << "," << col;
+    }
     for (const auto& [row, col] : whites)
         EXPECT_GT(Pixel(Project(top(row, col))).Brightness(), 150) << "white stone at " << row << "," << col;
 

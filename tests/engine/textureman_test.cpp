@@ -5,13 +5,12 @@
 #include "engine/assertion.h"
 #include "engine/textureman.h"
 #include "device_fixture.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -44,13 +43,6 @@ dword Texel(IDirect3DTexture8* texture, UINT level, int x, int y)
     const dword v = reinterpret_cast<const dword*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch)[x];
     texture->UnlockRect(level);
     return v;
-}
-
-std::string TempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "texcacheXXXXXX").string();
-    const char* made = mkdtemp(pattern.data());
-    return made != nullptr ? std::string(made) : std::string();
 }
 } // namespace
 
@@ -130,20 +122,9 @@ namespace
 class Cache : public enginetest::DeviceTest
 {
 protected:
-    void SetUp() override
-    {
-        DeviceTest::SetUp();
-        dir = TempDir();
-        ASSERT_FALSE(dir.empty());
-    }
-    void TearDown() override
-    {
-        std::filesystem::remove_all(dir);
-        DeviceTest::TearDown();
-    }
     TextureManager& Manager() { return *c->TextureManager; }
 
-    std::string dir;
+    testsupport::TempDir temp;
 };
 } // namespace
 
@@ -203,8 +184,8 @@ TEST_F(Cache, StockTexels)
 
 TEST_F(Cache, AFileIsLoadedOncePerExactName)
 {
-    const std::string lower = dir + "/panel.png";
-    const std::string upper = dir + "/PANEL.png";
+    const std::string lower = temp.File("panel.png");
+    const std::string upper = temp.File("PANEL.png");
     WritePng(lower, 8, 4, 0x336699);
     WritePng(upper, 8, 4, 0x336699);
 
@@ -229,7 +210,7 @@ TEST_F(Cache, AFileIsLoadedOncePerExactName)
 
 TEST_F(Cache, AFailedLoadIsNotRemembered)
 {
-    const std::string path = dir + "/later.png";
+    const std::string path = temp.File("later.png");
     EXPECT_EQ(Manager().LoadTexture(path.c_str()), nullptr);
     EXPECT_EQ(Manager().LoadTexture(path.c_str()), nullptr);
     // Not a picture: still a failure, never a crash.

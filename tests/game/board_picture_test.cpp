@@ -1,6 +1,6 @@
 #include "board_fixture.h"
+#include "tests/support/temp_dir.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -30,11 +30,8 @@ protected:
     {
         BoardTest::SetUp();
         Home = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "go3d-picture-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        Dir = pattern;
-        fs::create_directory(Dir / "data");
-        fs::current_path(Dir);
+        fs::create_directory(Dir.Path() / "data");
+        fs::current_path(Dir.Path());
         // Something on the board for a picture to replace.
         Place({{9, 9, Stone_Black}, {0, 18, Stone_White}, {18, 5, Stone_White}});
     }
@@ -42,7 +39,6 @@ protected:
     void TearDown() override
     {
         fs::current_path(Home);
-        fs::remove_all(Dir);
     }
 
     static void Write(const std::string& name, const std::string& text)
@@ -56,7 +52,8 @@ protected:
         LoadBoardPattern(true);
     }
 
-    fs::path Home, Dir;
+    fs::path Home;
+    testsupport::TempDir Dir;
 };
 
 TEST_F(BoardPictureTest, PatternStartsInTheDataDirectory)

@@ -7,6 +7,7 @@
 #include "platform/d3d/readback.h"
 #include "platform/win/message_box.h"
 #include "platform/win/sdl_window.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +15,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -46,19 +47,18 @@ protected:
     static void SetUpTestSuite()
     {
         namespace fs = std::filesystem;
-        folder = fs::temp_directory_path() / ("go3d_game_" + std::to_string(getpid()));
-        fs::create_directories(folder);
-        std::ofstream(folder / "q3dinit.conf") << "fullscreen = false\n"
-                                                  "resolution = 640x480\n"
-                                                  "bpp = 32\n"
-                                                  "zbufferdepth = 24\n"
-                                                  "device = hal\n"
-                                                  "tnl = true\n"
-                                                  "antialiasing = none\n"
-                                                  "dontcareabout = bpp, refresh, alpha\n";
-        fs::create_directory_symlink(fs::path(GO3D_SOURCE_DIR) / "data", folder / "data");
+        const fs::path& dir = folder.emplace().Path();
+        std::ofstream(dir / "q3dinit.conf") << "fullscreen = false\n"
+                                               "resolution = 640x480\n"
+                                               "bpp = 32\n"
+                                               "zbufferdepth = 24\n"
+                                               "device = hal\n"
+                                               "tnl = true\n"
+                                               "antialiasing = none\n"
+                                               "dontcareabout = bpp, refresh, alpha\n";
+        fs::create_directory_symlink(fs::path(GO3D_SOURCE_DIR) / "data", dir / "data");
         previous = fs::current_path();
-        fs::current_path(folder);
+        fs::current_path(dir);
 
         SetMessageBoxHook(RecordBox);
         RegisterWindowClass();
@@ -72,7 +72,7 @@ protected:
         CleanUp();
         SetMessageBoxHook(nullptr);
         std::filesystem::current_path(previous);
-        std::filesystem::remove_all(folder);
+        folder.reset();
     }
 
     void SetUp() override
@@ -114,7 +114,7 @@ protected:
         return pixels;
     }
 
-    static inline std::filesystem::path folder;
+    static inline std::optional<testsupport::TempDir> folder;
     static inline std::filesystem::path previous;
 };
 

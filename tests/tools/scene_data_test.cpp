@@ -186,7 +186,19 @@ TEST_F(ShippedScene, BoardIsAClosedOutwardSlabOnTheTableWithTheWoodImage)
     const tds_test::DecodedMaterial* wood = Scene->Material(board.material);
     ASSERT_NE(wood, nullptr);
     ASSERT_EQ(wood->mapFiles.size(), 1u);
-    EXPECT_TRUE(std::filesystem::exists(Root + "/data/" + wood->mapFiles[0])) << wood->mapFiles[0];
+    const std::string& image = wood->mapFiles.at(tds::Chunk_Mat_TextureMap);
+    EXPECT_TRUE(std::filesystem::exists(Root + "/data/" + image)) << image;
+}
+
+// The lamp gives no specular light, so the black stones' polish is their
+// reflection map.
+TEST_F(ShippedScene, BlackStonesShineThroughAReflectionMapThatIsShipped)
+{
+    const tds_test::DecodedMaterial* slate = Scene->Material(Mesh("Black").material);
+    ASSERT_NE(slate, nullptr);
+    ASSERT_EQ(slate->mapFiles.count(tds::Chunk_Mat_ReflectionMap), 1u);
+    const std::string& image = slate->mapFiles.at(tds::Chunk_Mat_ReflectionMap);
+    EXPECT_TRUE(std::filesystem::exists(Root + "/data/" + image)) << image;
 }
 
 // Where a world point lands in the game's starting view: camera (0, 100,
@@ -221,7 +233,7 @@ TEST_F(ShippedScene, WholeBoardShowsFromTheGameCameraWithAMargin)
 
 TEST(SceneData, ImagesAreCommittedJpegFiles)
 {
-    for (const char* name : {"gui01.jpg", "wood.jpg"}) {
+    for (const char* name : {"gui01.jpg", "wood.jpg", "sheen.jpg"}) {
         const auto bytes = tds_test::ReadFileBytes(Root + "/data/" + name);
         ASSERT_GT(bytes.size(), 3u) << name;
         EXPECT_EQ(bytes[0], 0xFF);

@@ -80,6 +80,13 @@ void Walk(const std::vector<std::uint8_t>& bytes, std::size_t from, std::size_t 
     }
 }
 
+// The six map chunks of a material: texture, second texture, opacity,
+// bump, reflection and self-illumination.
+bool IsMap(std::uint16_t id)
+{
+    return id == 0xA200 || id == 0xA33A || id == 0xA210 || id == 0xA230 || id == 0xA220 || id == 0xA33D;
+}
+
 void DecodeMesh(const std::vector<std::uint8_t>& bytes, Cursor& c, DecodedMesh& m)
 {
     Walk(bytes, c.pos, c.end, [&](const Chunk& ch, Cursor& in) {
@@ -153,10 +160,10 @@ DecodedScene Decode(const std::vector<std::uint8_t>& bytes)
                     Walk(bytes, in.pos, in.end, [&](const Chunk& sub, Cursor& s) {
                         if (sub.id == 0xA000)
                             mat.name = s.String();
-                        if (sub.id == 0xA200) {
+                        if (IsMap(sub.id)) {
                             Walk(bytes, s.pos, s.end, [&](const Chunk& m, Cursor& f) {
                                 if (m.id == 0xA300)
-                                    mat.mapFiles.push_back(f.String());
+                                    mat.mapFiles[sub.id] = f.String();
                             });
                         }
                     });

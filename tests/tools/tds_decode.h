@@ -31,7 +31,7 @@ struct DecodedMesh
 struct DecodedMaterial
 {
     std::string name;
-    std::vector<std::string> mapFiles;
+    std::map<std::uint16_t, std::string> mapFiles;  // by map chunk id
 };
 
 struct DecodedScene

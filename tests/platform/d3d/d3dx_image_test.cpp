@@ -9,11 +9,10 @@
 #include "device_fixture.h"
 #include "image_writer.h"
 #include "platform/d3d/d3dx8.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 using namespace d3dtest;
-
-std::string TempPath(const std::string& name) { return ::testing::TempDir() + "go3d_d3dx_" + name; }
 
 UINT FullChain(UINT w, UINT h)
 {
@@ -88,12 +87,14 @@ std::vector<PngCase> PngCases()
 
 class PngFiles : public DeviceTest, public ::testing::WithParamInterface<PngCase>
 {
+protected:
+    testsupport::TempDir temp;
 };
 
 TEST_P(PngFiles, LoadWithTheirSizeFormatAndTexels)
 {
     const auto& c = GetParam();
-    const std::string path = TempPath(c.name + ".png");
+    const std::string path = temp.File(c.name + ".png");
     ASSERT_TRUE(WritePng(path, c.picture));
     IDirect3DTexture8* t = nullptr;
     ASSERT_EQ(D3DXCreateTextureFromFileA(device, path.c_str(), &t), D3D_OK);
@@ -114,7 +115,6 @@ TEST_P(PngFiles, LoadWithTheirSizeFormatAndTexels)
         EXPECT_EQ(texels[i] & mask, c.texels[i] & mask) << c.name << " texel " << i;
     }
     t->Release();
-    std::remove(path.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PngFiles, ::testing::ValuesIn(PngCases()),
@@ -127,6 +127,7 @@ TEST_F(DeviceTest, JpegFilesLoadWithinTheCodecsTolerance)
         const char* name;
         int components;
     };
+    const testsupport::TempDir temp;
     for (const Case c : {Case{"colour", 3}, Case{"grey", 1}})
     {
         const unsigned w = 24, h = 16;
@@ -148,7 +149,7 @@ TEST_F(DeviceTest, JpegFilesLoadWithinTheCodecsTolerance)
                     expected.push_back(0xFF000000u | (r << 16) | (r << 8) | r);
                 }
             }
-        const std::string path = TempPath(std::string(c.name) + ".jpg");
+        const std::string path = temp.File(std::string(c.name) + ".jpg");
         ASSERT_TRUE(WriteJpeg(path, w, h, c.components, samples, 98));
         IDirect3DTexture8* t = nullptr;
         ASSERT_EQ(D3DXCreateTextureFromFileA(device, path.c_str(), &t), D3D_OK) << c.name;
@@ -166,7 +167,6 @@ TEST_F(DeviceTest, JpegFilesLoadWithinTheCodecsTolerance)
             ASSERT_NEAR(B(texels[i]), B(expected[i]), 8) << c.name << " texel " << i;
         }
         t->Release();
-        std::remove(path.c_str());
     }
 }
 
@@ -177,11 +177,10 @@ std::vector<unsigned char> NoisePng()
     std::mt19937 random(7);
     for (int i = 0; i < 32 * 32 * 4; ++i)
         s.rows.push_back(static_cast<unsigned char>(random()));
-    const std::string path = TempPath("noise.png");
+    const testsupport::TempDir temp;
+    const std::string path = temp.File("noise.png");
     EXPECT_TRUE(WritePng(path, s));
-    auto bytes = ReadAll(path);
-    std::remove(path.c_str());
-    return bytes;
+    return ReadAll(path);
 }
 
 std::vector<unsigned char> NoiseJpeg()
@@ -190,11 +189,10 @@ std::vector<unsigned char> NoiseJpeg()
     std::mt19937 random(11);
     for (int i = 0; i < 32 * 32 * 3; ++i)
         samples.push_back(static_cast<unsigned char>(random()));
-    const std::string path = TempPath("noise.jpg");
+    const testsupport::TempDir temp;
+    const std::string path = temp.File("noise.jpg");
     EXPECT_TRUE(WriteJpeg(path, 32, 32, 3, samples, 90));
-    auto bytes = ReadAll(path);
-    std::remove(path.c_str());
-    return bytes;
+    return ReadAll(path);
 }
 
 class BadFiles : public DeviceTest
@@ -202,12 +200,10 @@ class BadFiles : public DeviceTest
 protected:
     HRESULT Load(const std::vector<unsigned char>& bytes, IDirect3DTexture8** t)
     {
-        const std::string path = TempPath("bad");
+        const std::string path = temp.File("bad");
         WriteAll(path, bytes);
         *t = reinterpret_cast<IDirect3DTexture8*>(this);
-        const HRESULT hr = D3DXCreateTextureFromFileA(device, path.c_str(), t);
-        std::remove(path.c_str());
-        return hr;
+        return D3DXCreateTextureFromFileA(device, path.c_str(), t);
     }
 
     void ExpectRefused(const std::vector<unsigned char>& bytes, const std::string& what)
@@ -219,6 +215,8 @@ protected:
         if (SUCCEEDED(hr) && t)
             t->Release();
     }
+
+    testsupport::TempDir temp;
 };
 
 TEST_F(BadFiles, CutFilesFail)
@@ -294,7 +292,7 @@ TEST_F(BadFiles, ImagesLargerThanATextureAreRefusedBeforeDecoding)
 TEST_F(BadFiles, MissingEmptyAndForeignFilesFail)
 {
     IDirect3DTexture8* t = reinterpret_cast<IDirect3DTexture8*>(this);
-    EXPECT_EQ(D3DXCreateTextureFromFileA(device, TempPath("does-not-exist.png").c_str(), &t), D3DERR_NOTFOUND);
+    EXPECT_EQ(D3DXCreateTextureFromFileA(device, temp.File("does-not-exist.png").c_str(), &t), D3DERR_NOTFOUND);
     EXPECT_EQ(t, nullptr);
     EXPECT_EQ(Load({}, &t), D3DXERR_INVALIDDATA);
     EXPECT_EQ(t, nullptr);

@@ -7,6 +7,7 @@
 
 #include "device_fixture.h"
 #include "platform/d3d/d3dx8.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 using namespace d3dtest;
@@ -15,15 +16,13 @@ using namespace d3dtest;
 const DWORD kDeclaration[] = {0x20000000, 0x40020000, 0x40000001, 0x40050002, 0x40020003, 0x40040005,
                               0x40010007, 0x40010008, 0x40010009, 0x4001000A, 0xFFFFFFFF};
 
-std::string WriteShader(const std::string& name, const std::string& text)
+void WriteShader(const std::string& path, const std::string& text)
 {
-    const std::string path = ::testing::TempDir() + "go3d_vs_" + name + ".vsh";
     if (FILE* f = std::fopen(path.c_str(), "wb"))
     {
         std::fwrite(text.data(), 1, text.size(), f);
         std::fclose(f);
     }
-    return path;
 }
 
 struct Assembled
@@ -35,7 +34,9 @@ struct Assembled
 
 Assembled Assemble(const std::string& name, const std::string& text)
 {
-    const std::string path = WriteShader(name, text);
+    const testsupport::TempDir temp;
+    const std::string path = temp.File(name + ".vsh");
+    WriteShader(path, text);
     LPD3DXBUFFER code = nullptr, constants = nullptr, errors = nullptr;
     Assembled a;
     a.hr = D3DXAssembleShaderFromFileA(path.c_str(), 0, &constants, &code, &errors);
@@ -56,7 +57,6 @@ Assembled Assemble(const std::string& name, const std::string& text)
         a.errors = static_cast<const char*>(errors->GetBufferPointer());
         errors->Release();
     }
-    std::remove(path.c_str());
     return a;
 }
 

@@ -1,10 +1,10 @@
 // Files through the layer: reading, writing, seeking and the ways opening fails.
 
 #include "platform/win/win32.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -16,15 +16,7 @@ namespace fs = std::filesystem;
 class Files : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "go3d_files_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Path(const char* name) const { return (dir_ / name).string(); }
+    std::string Path(const char* name) const { return dir_.File(name); }
 
     void Put(const char* name, const std::string& content) const
     {
@@ -48,7 +40,7 @@ protected:
         return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
 
-    fs::path dir_;
+    testsupport::TempDir dir_;
 };
 
 TEST_F(Files, WrittenValuesReadBackOneCallEach)

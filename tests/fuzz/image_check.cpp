@@ -99,21 +99,23 @@ ImageHeader ReadPngHeader(const std::uint8_t* data, std::size_t size)
     h.grey = !(type & 2);
     h.alpha = type & 4;
     h.mayHaveAlpha = h.alpha;
-    // Any tRNS chunk may give alpha; libpng drops one it finds wrong.
-    bool transformed = data[24] > 8;
+    // Any tRNS chunk may give alpha; libpng drops one it finds wrong. The
+    // simplified reader converts 16-bit samples and what colour-space chunks
+    // describe, so it only answers for files with neither.
+    bool converted = data[24] > 8;
     for (std::size_t at = 8; at + 8 <= size;)
     {
         const std::size_t length = BigEndian32(data + at);
-        const std::uint8_t* type = data + at + 4;
-        if (std::memcmp(type, "tRNS", 4) == 0)
+        const std::uint8_t* chunk = data + at + 4;
+        if (std::memcmp(chunk, "tRNS", 4) == 0)
             h.mayHaveAlpha = true;
         for (const char* colourSpace : {"gAMA", "sRGB", "iCCP", "cHRM"})
-            transformed = transformed || std::memcmp(type, colourSpace, 4) == 0;
+            converted = converted || std::memcmp(chunk, colourSpace, 4) == 0;
         if (length > size - at - 8)
             break;
         at += 12 + length;
     }
-    if (!transformed)
+    if (!converted)
         h.reference = SimplifiedPngRead(data, size);
     return h;
 }

@@ -21,9 +21,8 @@ struct ImageHeader
     bool grey = false;          // every texel must have R = G = B
     bool alpha = false;         // the texture must have alpha
     bool mayHaveAlpha = false;  // the texture may have alpha
-    // Texels libpng's simplified reader made of the file, B, G, R, A in
-    // memory; empty where it could not read it, or where it would change
-    // the values (gamma and colour-space chunks, 16-bit samples).
+    // A8R8G8B8 texels that libpng's simplified reader made of a PNG file;
+    // empty where it could not read it or would have converted the values.
     std::vector<std::uint32_t> reference;
 };
 

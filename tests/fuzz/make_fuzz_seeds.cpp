@@ -63,7 +63,7 @@ bool SaveText(const std::string& path, const std::string& text)
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s corpus-directory\n", argv[0]);
+        std::fprintf(stderr, "usage: %s seeds-directory\n", argv[0]);
         return 2;
     }
     const std::string dir = argv[1];
@@ -83,13 +83,20 @@ int main(int argc, char** argv)
         const char* name;
         int colorType, bitDepth;
     } pngs[] = {
-        {"grey1", PNG_COLOR_TYPE_GRAY, 1},         {"grey2", PNG_COLOR_TYPE_GRAY, 2},
-        {"grey4", PNG_COLOR_TYPE_GRAY, 4},         {"grey8", PNG_COLOR_TYPE_GRAY, 8},
-        {"grey16", PNG_COLOR_TYPE_GRAY, 16},       {"greyalpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8},
-        {"greyalpha16", PNG_COLOR_TYPE_GRAY_ALPHA, 16}, {"rgb8", PNG_COLOR_TYPE_RGB, 8},
-        {"rgb16", PNG_COLOR_TYPE_RGB, 16},         {"palette1", PNG_COLOR_TYPE_PALETTE, 1},
-        {"palette2", PNG_COLOR_TYPE_PALETTE, 2},   {"palette4", PNG_COLOR_TYPE_PALETTE, 4},
-        {"palette8", PNG_COLOR_TYPE_PALETTE, 8},   {"rgba8", PNG_COLOR_TYPE_RGBA, 8},
+        {"grey1", PNG_COLOR_TYPE_GRAY, 1},
+        {"grey2", PNG_COLOR_TYPE_GRAY, 2},
+        {"grey4", PNG_COLOR_TYPE_GRAY, 4},
+        {"grey8", PNG_COLOR_TYPE_GRAY, 8},
+        {"grey16", PNG_COLOR_TYPE_GRAY, 16},
+        {"greyalpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8},
+        {"greyalpha16", PNG_COLOR_TYPE_GRAY_ALPHA, 16},
+        {"rgb8", PNG_COLOR_TYPE_RGB, 8},
+        {"rgb16", PNG_COLOR_TYPE_RGB, 16},
+        {"palette1", PNG_COLOR_TYPE_PALETTE, 1},
+        {"palette2", PNG_COLOR_TYPE_PALETTE, 2},
+        {"palette4", PNG_COLOR_TYPE_PALETTE, 4},
+        {"palette8", PNG_COLOR_TYPE_PALETTE, 8},
+        {"rgba8", PNG_COLOR_TYPE_RGBA, 8},
         {"rgba16", PNG_COLOR_TYPE_RGBA, 16},
     };
     for (const auto& p : pngs)

@@ -89,24 +89,28 @@ ImageHeader ReadPngHeader(const std::uint8_t* data, std::size_t size)
 {
     static const std::uint8_t signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
     ImageHeader h;
-    // Signature, then IHDR: length, type, width, height, depth, colour type.
-    if (size < 26 || std::memcmp(data, signature, 8) != 0 || std::memcmp(data + 12, "IHDR", 4) != 0)
+    if (size < 8 || std::memcmp(data, signature, 8) != 0)
         return h;
-    h.found = true;
-    h.width = BigEndian32(data + 16);
-    h.height = BigEndian32(data + 20);
-    const std::uint8_t type = data[25];
-    h.grey = !(type & 2);
-    h.alpha = type & 4;
-    h.mayHaveAlpha = h.alpha;
-    // Any tRNS chunk may give alpha; libpng drops one it finds wrong. The
-    // simplified reader converts 16-bit samples and what colour-space chunks
-    // describe, so it only answers for files with neither.
-    bool converted = data[24] > 8;
+    // Chunks of length, type, data and checksum. libpng passes over unknown
+    // ancillary chunks even before IHDR, and drops a tRNS chunk it finds
+    // wrong. The simplified reader converts 16-bit samples and what
+    // colour-space chunks describe, so it only answers for files with neither.
+    bool converted = false;
     for (std::size_t at = 8; at + 8 <= size;)
     {
         const std::size_t length = BigEndian32(data + at);
         const std::uint8_t* chunk = data + at + 4;
+        if (!h.found && std::memcmp(chunk, "IHDR", 4) == 0 && at + 8 + 13 <= size)
+        {
+            // Width, height, depth, colour type.
+            h.found = true;
+            h.width = BigEndian32(chunk + 4);
+            h.height = BigEndian32(chunk + 8);
+            converted = converted || chunk[12] > 8;
+            h.grey = !(chunk[13] & 2);
+            h.alpha = chunk[13] & 4;
+            h.mayHaveAlpha = h.mayHaveAlpha || h.alpha;
+        }
         if (std::memcmp(chunk, "tRNS", 4) == 0)
             h.mayHaveAlpha = true;
         for (const char* colourSpace : {"gAMA", "sRGB", "iCCP", "cHRM"})
@@ -115,7 +119,7 @@ ImageHeader ReadPngHeader(const std::uint8_t* data, std::size_t size)
             break;
         at += 12 + length;
     }
-    if (!converted)
+    if (h.found && !converted)
         h.reference = SimplifiedPngRead(data, size);
     return h;
 }

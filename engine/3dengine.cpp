@@ -359,7 +359,9 @@ GraphicsInitParameters Engine3D::ReadConfigFile(const char* fileName)
     GraphicsInitParameters parameters;
     std::string line;
     while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r')
+        // A carriage return is part of the line break only before a line
+        // feed; at the end of the file it stays in the line.
+        if (!file.eof() && !line.empty() && line.back() == '\r')
             line.pop_back();
         if (line.empty() || line[0] == ';' || line[0] == '\r' || IsBlank(line[0]))
             continue;

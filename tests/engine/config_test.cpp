@@ -95,7 +95,10 @@ TEST_F(ConfigFile, LinesGiveTheRecord)
         {"flipchain = double\n", Record([](P& p) { p.NumBuffers = 1; })},
         {"vsync = true", Record([](P& p) { p.VSync = true; })}, // last line without a break
         {"vsync = true\r\nbpp = 16\r\n", Record([](P& p) { p.VSync = true, p.Bpp = 16; })},
-        {"vsync = true\r\n\r\nfullscreen = true\r", Record([](P& p) { p.VSync = p.FullScreen = true; })},
+        {"vsync = true\r\n\r\nfullscreen = true", Record([](P& p) { p.VSync = p.FullScreen = true; })},
+        // A carriage return with no line feed after it stays in the value.
+        {"vsync = true\r\nfullscreen = true\r", Record([](P& p) { p.VSync = true; })},
+        {"vsync = true\r\rbpp = 16\n", P{}},
         {"dontcareabout = bpp,refresh\n", Record([](P& p) { p.DontCareFlags = 0x03; })},
         {"dontcareabout = bpp, refresh\n", Record([](P& p) { p.DontCareFlags = 0x03; })},
         {"dontcareabout = bpp ,refresh\n", Record([](P& p) { p.DontCareFlags = 0x02; })},

@@ -1,11 +1,17 @@
-// Writes the fuzzer's seed corpus: small valid scenes covering every chunk
-// the reader knows, one of them followed by a fitting normals side file.
+// Writes the seed corpora of the fuzz targets, one folder each: small valid
+// scenes covering every chunk the 3DS reader knows (one of them followed by
+// a fitting normals side file), tiny PNG files of every colour type and
+// depth, small JPEG files in colour and grey, and configuration files and
+// board pictures at the edges of their line rules.
 
+#include "tests/platform/d3d/image_writer.h"
 #include "tools/game_scene.h"
 #include "tools/tds_writer.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -20,23 +26,114 @@ tds::MeshData Box(const std::string& name)
     return m;
 }
 
+// An odd-sized picture of made-up texels, with a full palette where it has one.
+d3dtest::PngPicture Png(int colorType, int bitDepth, bool interlaced = false)
+{
+    const unsigned w = interlaced ? 9 : 5, h = interlaced ? 7 : 3;
+    const int channels = colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_PALETTE ? 1
+                         : colorType == PNG_COLOR_TYPE_GRAY_ALPHA                               ? 2
+                         : colorType == PNG_COLOR_TYPE_RGB                                      ? 3
+                                                                                                : 4;
+    d3dtest::PngPicture p{w, h, colorType, bitDepth, interlaced, {}, {}, {}};
+    const std::size_t pitch = (std::size_t{w} * channels * bitDepth + 7) / 8;
+    for (std::size_t i = 0; i < pitch * h; ++i)
+        p.rows.push_back(static_cast<unsigned char>(i * 37 + 11));
+    if (colorType == PNG_COLOR_TYPE_PALETTE)
+        for (int i = 0; i < (1 << bitDepth); ++i)
+            p.palette.push_back({static_cast<png_byte>(i * 3), static_cast<png_byte>(255 - i), static_cast<png_byte>(i * 7)});
+    return p;
+}
+
+// Samples of a small picture, components 3 (RGB) or 1 (grey).
+std::vector<unsigned char> Samples(unsigned w, unsigned h, int components)
+{
+    std::vector<unsigned char> samples;
+    for (unsigned i = 0; i < w * h * static_cast<unsigned>(components); ++i)
+        samples.push_back(static_cast<unsigned char>(i * 13));
+    return samples;
+}
+
+bool SaveText(const std::string& path, const std::string& text)
+{
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    return static_cast<bool>(file.flush());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s corpus-directory\n", argv[0]);
+        std::fprintf(stderr, "usage: %s seeds-directory\n", argv[0]);
         return 2;
     }
     const std::string dir = argv[1];
+    for (const char* target : {"sceneloader", "png", "jpeg", "config", "board_picture"})
+        std::filesystem::create_directories(dir + "/" + target);
     int failures = 0;
     auto save = [&](const std::string& name, const tds::SceneFile& scene,
                     const std::vector<std::uint8_t>& sideFile = {}) {
         std::vector<std::uint8_t> bytes = scene.Build();
         bytes.insert(bytes.end(), sideFile.begin(), sideFile.end());
-        if (!tds::SaveFile(dir + "/" + name, bytes))
+        if (!tds::SaveFile(dir + "/sceneloader/" + name, bytes))
             ++failures;
     };
+    auto text = [&](const std::string& name, const std::string& content) {
+        if (!SaveText(dir + "/" + name, content))
+            ++failures;
+    };
+
+    const struct {
+        const char* name;
+        int colorType, bitDepth;
+    } pngs[] = {
+        {"grey1", PNG_COLOR_TYPE_GRAY, 1},
+        {"grey2", PNG_COLOR_TYPE_GRAY, 2},
+        {"grey4", PNG_COLOR_TYPE_GRAY, 4},
+        {"grey8", PNG_COLOR_TYPE_GRAY, 8},
+        {"grey16", PNG_COLOR_TYPE_GRAY, 16},
+        {"greyalpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8},
+        {"greyalpha16", PNG_COLOR_TYPE_GRAY_ALPHA, 16},
+        {"rgb8", PNG_COLOR_TYPE_RGB, 8},
+        {"rgb16", PNG_COLOR_TYPE_RGB, 16},
+        {"palette1", PNG_COLOR_TYPE_PALETTE, 1},
+        {"palette2", PNG_COLOR_TYPE_PALETTE, 2},
+        {"palette4", PNG_COLOR_TYPE_PALETTE, 4},
+        {"palette8", PNG_COLOR_TYPE_PALETTE, 8},
+        {"rgba8", PNG_COLOR_TYPE_RGBA, 8},
+        {"rgba16", PNG_COLOR_TYPE_RGBA, 16},
+    };
+    for (const auto& p : pngs)
+        failures += !d3dtest::WritePng(dir + "/png/" + p.name + ".png", Png(p.colorType, p.bitDepth));
+    failures += !d3dtest::WritePng(dir + "/png/interlaced.png", Png(PNG_COLOR_TYPE_RGBA, 8, true));
+    d3dtest::PngPicture transparent = Png(PNG_COLOR_TYPE_PALETTE, 8);
+    transparent.transparency = {0, 128, 255};
+    failures += !d3dtest::WritePng(dir + "/png/palette8-transparency.png", transparent);
+
+    failures += !d3dtest::WriteJpeg(dir + "/jpeg/colour.jpg", 16, 8, 3, Samples(16, 8, 3), 75);
+    failures += !d3dtest::WriteJpeg(dir + "/jpeg/grey.jpg", 8, 8, 1, Samples(8, 8, 1), 75);
+
+    // Every key in its working form, then the forms at the rule's edges.
+    text("config/keys.conf", "fullscreen = true\nresolution = 640x480\nbpp = 16\nzbufferdepth = 16\n"
+                             "device = ref\ntnl = false\nrefresh = 75\nantialiasing = speed\n"
+                             "flipchain = triplebuffering\nvsync = false\n"
+                             "dontcareabout = bpp, refresh, alpha, zbufferdepth, tnl, flipchain, aamode, vsync\n");
+    text("config/edges.conf", "; comment\r\n indented = true\r\n\r\nresolution = 1024 x 768\r\n"
+                              "bpp =32\r\ntnl false\r\nfullscreen = true \r\nrefresh = -99999999999\r\n"
+                              "antialiasing = low\r\nantialiasing = none\r\nunknown = 1\r\n"
+                              "dontcareabout = bpp ,refresh,\tvsync,\r\nvsync = true");
+
+    const std::string dots(19, '.');
+    std::string picture;
+    for (int k = 0; k < 19; ++k)
+        picture += (k == 0 ? "b" + dots.substr(1) : k == 3 ? "bwB.x..............extra" : dots) + "\n";
+    text("board_picture/picture.txt", picture);
+    std::string crlf;
+    for (int k = 0; k < 19; ++k)
+        crlf += (k % 2 ? "..b.w" + dots.substr(5) : dots) + "\r\n";
+    text("board_picture/crlf.txt", crlf);
+    text("board_picture/short.txt", "b\n.b\r\n\n..w");
 
     {
         tds::SceneFile s;

@@ -1,11 +1,12 @@
 #pragma once
 
 // A device that refuses every call: the reader builds objects on it without
-// a display, and their meshes simply get no device buffers.
+// a display, and their meshes simply get no device buffers. Targets that need
+// a call or two answered derive from it.
 
 #include "platform/d3d/d3d8.h"
 
-class NullDevice final : public IDirect3DDevice8
+class NullDevice : public IDirect3DDevice8
 {
 public:
     ULONG AddRef() override { return 1; }

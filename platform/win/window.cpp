@@ -113,13 +113,15 @@ namespace {
 // Places the SDL window as the client area of an outer rectangle. SDL cannot
 // make a window smaller than one pixel, so a rectangle smaller than its frame
 // keeps a one-pixel client area while the model keeps the rectangle asked for.
+// Moved before it is sized: on X, SDL waits for a move that follows a resize
+// to show, which cost tens of milliseconds at start-up.
 void PlaceSdlWindow(Window& w)
 {
     const Frame f = FrameForStyle(w.style);
     const int cw = std::max(1, static_cast<int>(w.outer.right - w.outer.left) - f.left - f.right);
     const int ch = std::max(1, static_cast<int>(w.outer.bottom - w.outer.top) - f.top - f.bottom);
-    SDL_SetWindowSize(w.sdl.get(), cw, ch);
     SDL_SetWindowPosition(w.sdl.get(), w.outer.left + f.left, w.outer.top + f.top);
+    SDL_SetWindowSize(w.sdl.get(), cw, ch);
 }
 
 } // namespace

@@ -49,8 +49,10 @@ first_frame_ms "$GAME" >/dev/null  # warm the file cache
 first_frame_ms "$BARE" >/dev/null
 game=() bare=()
 for i in $(seq "$RUNS"); do
-  game+=("$(first_frame_ms "$GAME")")
-  bare+=("$(first_frame_ms "$BARE")")
+  t=$(first_frame_ms "$GAME")
+  game+=("$t")
+  t=$(first_frame_ms "$BARE")
+  bare+=("$t")
   printf 'run %2d: game %7s ms  bare window %7s ms\n' "$i" "${game[-1]}" "${bare[-1]}"
 done
 g=$(median "${game[@]}")

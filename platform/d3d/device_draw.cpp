@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/d3d/device.h"
+#include "platform/d3d/first_frame.h"
 #include "platform/d3d/shader_gen.h"
 #include "platform/d3d/unsupported.h"
 
@@ -641,6 +642,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(0, 0, w, h, 0, 0, ww, wh, GL_COLOR_BUFFER_BIT, (ww == w && wh == h) ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(gl_->window);
+    AfterPresent();
     glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     glEnable(GL_SCISSOR_TEST);
     Dirty(kDirtyViewport);

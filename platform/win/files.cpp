@@ -2,11 +2,15 @@
 
 #include "platform/win/win32.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,17 +18,80 @@
 
 namespace {
 
+// Bumped by every write through any handle, so that a read buffer filled
+// before a write is dropped instead of handing out what the file held then.
+std::atomic<std::uint64_t> writes{0};
+
+// A descriptor, with a read-ahead buffer for a regular file: the file
+// formats are read one value per call, and a system call per value made
+// reading a scene slow. The descriptor's position runs ahead of the
+// handle's by the bytes buffered and not handed out yet; Settle puts it back
+// before anything else uses it.
 class File
 {
 public:
-    explicit File(int fd) : fd_(fd) {}
+    File(int fd, bool buffered) : fd_(fd), buffered_(buffered) {}
     ~File() { ::close(fd_); }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
     int fd() const { return fd_; }
+    std::mutex& mutex() { return mutex_; }
+
+    // Reads until the count is met or the file ends; false on an error.
+    bool Read(unsigned char* to, DWORD count, DWORD& done)
+    {
+        done = 0;
+        if (next_ < end_ && generation_ != writes.load())
+            Settle();
+        while (done < count)
+        {
+            if (next_ < end_)
+            {
+                const std::size_t n = std::min<std::size_t>(end_ - next_, count - done);
+                std::memcpy(to + done, buffer_.data() + next_, n);
+                next_ += n;
+                done += static_cast<DWORD>(n);
+                continue;
+            }
+            // A request as large as the buffer goes straight to the caller.
+            const bool direct = !buffered_ || count - done >= kBufferSize;
+            if (!direct && buffer_.empty())
+                buffer_.resize(kBufferSize);
+            generation_ = writes.load();
+            const ssize_t n = direct ? ::read(fd_, to + done, count - done) : ::read(fd_, buffer_.data(), kBufferSize);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return false;
+            if (n == 0)
+                break;
+            if (direct)
+                done += static_cast<DWORD>(n);
+            else
+            {
+                next_ = 0;
+                end_ = static_cast<std::size_t>(n);
+            }
+        }
+        return true;
+    }
+
+    // Drops the buffer and moves the descriptor back to the handle's position.
+    void Settle()
+    {
+        if (next_ < end_)
+            ::lseek(fd_, -static_cast<off_t>(end_ - next_), SEEK_CUR);
+        next_ = end_ = 0;
+    }
 
 private:
+    static constexpr std::size_t kBufferSize = 64 * 1024;
     int fd_;
+    bool buffered_;  // only a regular file can seek back over what was read ahead
+    std::mutex mutex_;
+    std::vector<unsigned char> buffer_;
+    std::size_t next_ = 0, end_ = 0;
+    std::uint64_t generation_ = 0;
 };
 
 // Handles are tokens looked up here, so that a stale or made-up handle is
@@ -96,11 +163,14 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPVOID, DWORD cr
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return INVALID_HANDLE_VALUE;
-    auto file = std::make_shared<File>(fd);
+    struct stat st{};
+    const bool statted = ::fstat(fd, &st) == 0;
+    auto file = std::make_shared<File>(fd, statted && S_ISREG(st.st_mode));
+    if (flags & (O_WRONLY | O_RDWR))
+        ++writes;  // it may have been truncated
 
     // A directory opens for reading on POSIX; as a file it does not exist.
-    struct stat st{};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
+    if (!statted || S_ISDIR(st.st_mode))
         return INVALID_HANDLE_VALUE;
 
     FileTable& t = Table();
@@ -118,27 +188,13 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, 
     auto f = Lookup(file);
     if (!f || (!buffer && bytesToRead > 0))
         return FALSE;
-    // Read until the count is met or the file ends: a short count means the end.
-    auto* p = static_cast<unsigned char*>(buffer);
+    // A short count means the end of the file.
+    std::lock_guard lock(f->mutex());
     DWORD done = 0;
-    while (done < bytesToRead)
-    {
-        const ssize_t n = ::read(f->fd(), p + done, bytesToRead - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-        {
-            if (bytesRead)
-                *bytesRead = done;
-            return FALSE;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<DWORD>(n);
-    }
+    const bool ok = f->Read(static_cast<unsigned char*>(buffer), bytesToRead, done);
     if (bytesRead)
         *bytesRead = done;
-    return TRUE;
+    return ok ? TRUE : FALSE;
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPVOID)
@@ -148,6 +204,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
     auto f = Lookup(file);
     if (!f || (!buffer && bytesToWrite > 0))
         return FALSE;
+    std::lock_guard lock(f->mutex());
+    f->Settle();
     const auto* p = static_cast<const unsigned char*>(buffer);
     DWORD done = 0;
     while (done < bytesToWrite)
@@ -162,6 +220,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
             return FALSE;
         }
         done += static_cast<DWORD>(n);
+        ++writes;
     }
     if (bytesWritten)
         *bytesWritten = done;
@@ -187,6 +246,8 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveM
     if (distanceHigh)
         offset = (static_cast<std::int64_t>(*distanceHigh) << 32) | static_cast<DWORD>(distance);
 
+    std::lock_guard lock(f->mutex());
+    f->Settle();
     // A position that only a 64-bit answer could hold is refused when the
     // caller asked for 32 bits, and the position stays where it was.
     const off_t here = ::lseek(f->fd(), 0, SEEK_CUR);

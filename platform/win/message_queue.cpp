@@ -138,6 +138,7 @@ BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remo
 {
     if (!msg)
         return FALSE;
+    ShowPendingWindows();
     PumpSdlEvents();
     return Take(msg, hwnd, filterMin, filterMax, (removeMsg & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
@@ -150,6 +151,7 @@ BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax)
     {
         if (hwnd && !FindWindow(hwnd))
             return -1;
+        ShowPendingWindows();
         PumpSdlEvents();
         if (Take(msg, hwnd, filterMin, filterMax, true))
             return msg->message == WM_QUIT ? FALSE : TRUE;

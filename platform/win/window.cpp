@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <utility>
 
 namespace win {
 namespace {
@@ -99,6 +100,13 @@ Frame FrameForStyle(DWORD style)
     return f;
 }
 
+void ShowPendingWindows()
+{
+    for (auto& [handle, w] : State().windows)
+        if (std::exchange(w->showPending, false))
+            SDL_ShowWindow(w->sdl.get());
+}
+
 void SyncOuterFromSdl(Window& w)
 {
     int x = 0, y = 0, cw = 0, ch = 0;
@@ -113,13 +121,16 @@ namespace {
 // Places the SDL window as the client area of an outer rectangle. SDL cannot
 // make a window smaller than one pixel, so a rectangle smaller than its frame
 // keeps a one-pixel client area while the model keeps the rectangle asked for.
+// Moved before it is sized: on X, SDL waits for the server to carry out a
+// move, and a move right after a resize waits for the resized window's
+// repaint as well.
 void PlaceSdlWindow(Window& w)
 {
     const Frame f = FrameForStyle(w.style);
     const int cw = std::max(1, static_cast<int>(w.outer.right - w.outer.left) - f.left - f.right);
     const int ch = std::max(1, static_cast<int>(w.outer.bottom - w.outer.top) - f.top - f.bottom);
-    SDL_SetWindowSize(w.sdl.get(), cw, ch);
     SDL_SetWindowPosition(w.sdl.get(), w.outer.left + f.left, w.outer.top + f.top);
+    SDL_SetWindowSize(w.sdl.get(), cw, ch);
 }
 
 } // namespace
@@ -164,8 +175,13 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     const Frame f = FrameForStyle(style);
     const int cw = std::max(1, width - f.left - f.right);
     const int ch = std::max(1, height - f.top - f.bottom);
-    Uint32 flags = SDL_WINDOW_OPENGL | ((style & WS_VISIBLE) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
-    w->sdl.reset(SDL_CreateWindow(windowName ? windowName : "", x + f.left, y + f.top, cw, ch, flags));
+    // A visible window goes on screen when its thread first reads messages
+    // (ShowPendingWindows): by then the program has placed and sized it,
+    // which on a mapped window made the X server repaint it for each step
+    // while start-up waited.
+    w->showPending = (style & WS_VISIBLE) != 0;
+    w->sdl.reset(SDL_CreateWindow(windowName ? windowName : "", x + f.left, y + f.top, cw, ch,
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN));
     if (!w->sdl)
     {
         std::fprintf(stderr, "SDL window could not be created: %s\n", SDL_GetError());

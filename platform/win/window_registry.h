@@ -25,6 +25,7 @@ struct Window
     DWORD exStyle = 0;
     RECT outer{}; // the window rectangle as the frame model sees it
     SdlWindowPtr sdl;
+    bool showPending = false; // created visible, not on screen yet
 };
 
 // Starts SDL's video subsystem on first use; false if it cannot start.
@@ -41,6 +42,9 @@ struct Frame
     int left, top, right, bottom;
 };
 Frame FrameForStyle(DWORD style);
+
+// Puts on screen the windows created visible that are not there yet.
+void ShowPendingWindows();
 
 // Keeps the outer rectangle in step with where the SDL window now is.
 void SyncOuterFromSdl(Window& w);

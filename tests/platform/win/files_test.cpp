@@ -198,6 +198,69 @@ TEST_F(Files, TwoReadersShareAFile)
     CloseHandle(second);
 }
 
+// Reads are served from a buffer filled ahead; what a handle hands out must
+// still be the file as it stands at its own position.
+TEST_F(Files, ReadsInPiecesOfAnySizeGiveTheWholeFile)
+{
+    std::string content(200 * 1000, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 7 + i / 251);
+    Put("big.bin", content);
+    for (DWORD piece : {1u, 3u, 4096u, 70000u, 300000u})
+    {
+        SCOPED_TRACE(::testing::Message() << "pieces of " << piece);
+        HANDLE in = OpenForReading(Path("big.bin"));
+        ASSERT_NE(in, INVALID_HANDLE_VALUE);
+        std::string got;
+        std::string chunk(piece, '\0');
+        DWORD n = 0;
+        do
+        {
+            ASSERT_TRUE(ReadFile(in, chunk.data(), piece, &n, nullptr));
+            got.append(chunk, 0, n);
+        } while (n == piece);
+        EXPECT_TRUE(got == content);
+        CloseHandle(in);
+    }
+}
+
+TEST_F(Files, AReadSeesWhatAnotherHandleWroteAfterIt)
+{
+    Put("changing.txt", "abcdef");
+    HANDLE in = OpenForReading(Path("changing.txt"));
+    HANDLE out = CreateFileA(Path("changing.txt").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(in, INVALID_HANDLE_VALUE);
+    ASSERT_NE(out, INVALID_HANDLE_VALUE);
+    char c = 0;
+    DWORD n = 0;
+    ASSERT_TRUE(ReadFile(in, &c, 1, &n, nullptr));
+    EXPECT_EQ(c, 'a');
+    ASSERT_TRUE(WriteFile(out, "XY", 2, &n, nullptr));
+    ASSERT_TRUE(ReadFile(in, &c, 1, &n, nullptr));
+    EXPECT_EQ(c, 'Y') << "the second byte as written, not as first read";
+    CloseHandle(in);
+    CloseHandle(out);
+}
+
+TEST_F(Files, AWriteAfterAReadLandsAtTheHandlesPosition)
+{
+    Put("both.txt", "abcdef");
+    HANDLE f = CreateFileA(Path("both.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    char two[2] = {};
+    DWORD n = 0;
+    ASSERT_TRUE(ReadFile(f, two, 2, &n, nullptr));
+    ASSERT_TRUE(WriteFile(f, "Z", 1, &n, nullptr));
+    EXPECT_EQ(SetFilePointer(f, 0, nullptr, FILE_CURRENT), 3u);
+    char rest[4] = {};
+    ASSERT_TRUE(ReadFile(f, rest, 3, &n, nullptr));
+    EXPECT_STREQ(rest, "def");
+    CloseHandle(f);
+    EXPECT_EQ(Get("both.txt"), "abZdef");
+}
+
 TEST_F(Files, HandlesRefuseWhatTheyWereNotOpenedForAndDieOnClose)
 {
     Put("r.txt", "r");

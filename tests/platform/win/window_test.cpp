@@ -71,6 +71,35 @@ TEST(Windows, CreatedWindowHasAnOpenGlSdlWindowUntilDestroyed)
     EXPECT_EQ(GetSDLWindow(nullptr), nullptr);
 }
 
+// A visible window is put on screen when its thread first reads messages,
+// where the program has placed it by then; an invisible one stays hidden.
+TEST(Windows, AVisibleWindowShowsWhenItsThreadFirstReadsMessages)
+{
+    RegisterOnce("WindowTest");
+    HWND visible = CreateWindowExA(0, "WindowTest", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 50, nullptr,
+                                   nullptr, nullptr, nullptr);
+    HWND hidden = CreateWindowExA(0, "WindowTest", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 50, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(visible, nullptr);
+    ASSERT_NE(hidden, nullptr);
+    const auto shown = [](HWND h) { return (SDL_GetWindowFlags(GetSDLWindow(h)) & SDL_WINDOW_SHOWN) != 0; };
+    EXPECT_FALSE(shown(visible)) << "not before the program has placed it";
+    ASSERT_TRUE(MoveWindow(visible, 30, 40, 300, 200, TRUE));
+
+    MSG msg{};
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+    }
+    EXPECT_TRUE(shown(visible));
+    EXPECT_FALSE(shown(hidden));
+    int w = 0, h = 0;
+    SDL_GetWindowSize(GetSDLWindow(visible), &w, &h);
+    EXPECT_EQ(w, 300 - 8);
+    EXPECT_EQ(h, 200 - 28) << "shown at the size it was given";
+    DestroyWindow(visible);
+    DestroyWindow(hidden);
+}
+
 TEST(Windows, HandlesAreNotReusedAfterDestruction)
 {
     RegisterOnce("WindowTest");

@@ -15,8 +15,8 @@
 #include "platform/d3d/device_state.h"
 #include "platform/d3d/fvf.h"
 #include "platform/d3d/gl_context.h"
+#include "platform/d3d/gl_state.h"
 #include "platform/d3d/program_cache.h"
-#include "platform/d3d/surface.h"
 #include "platform/d3d/surface.h"
 #include "platform/d3d/texture.h"
 #include "platform/d3d/vertex_shader.h"
@@ -103,6 +103,8 @@ public:
     CallLog& Log() { return gl_->log; }
     const DeviceState& State() const { return state_; }
     std::size_t ProgramCount() const { return programs_.Size(); }
+    // GL calls made so far to bring GL up to date for draws and clears.
+    std::uint64_t GlCalls() const { return glState_.Calls(); }
     // The back buffer as A8R8G8B8 values, top row first.
     HRESULT ReadBackBuffer(std::vector<std::uint32_t>& pixels, UINT& width, UINT& height);
 
@@ -129,7 +131,7 @@ private:
         kDirtyFixed = 1,       // depth, stencil, blend, cull, masks, fill
         kDirtyKey = 2,         // anything the program key reads
         kDirtyViewport = 4,
-        kDirtyTransform = 8,   // world or view: world-view and light positions
+        kDirtyTransform = 8,   // world or view: the world-view matrix
         kDirtyProjection = 16,
         kDirtyMaterial = 32,
         kDirtyLights = 64,
@@ -187,7 +189,7 @@ private:
     ProgramKey key_{};
     D3DPRIMITIVETYPE keyType_ = 0;
     bool keyPoints_ = false;
-    unsigned versions_[kGroupCount] = {1, 1, 1, 1, 1, 1};
+    unsigned versions_[kGroupCount] = {1, 1, 1, 1, 1, 1, 1};
     float worldView_[16] = {}, normalMatrix_[9] = {}, projection_[16] = {};
     struct LightUniforms
     {
@@ -195,6 +197,7 @@ private:
             spot[8][3];
     } lightUniforms_{};
     GlBuffer scratchVertices_, scratchIndices_;
+    GlState glState_;
     GLuint boundArrayBuffer_ = 0;
     std::size_t boundOffset_ = ~std::size_t{0};
     UINT boundStride_ = 0;

@@ -1,6 +1,7 @@
 #include "platform/d3d/device.h"
 
 #include <SDL.h>
+#include <epoxy/egl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -32,6 +33,24 @@ HRESULT Refuse(const char* what, DWORD value)
 }
 
 }  // namespace
+
+void WindowDrawableSize(SDL_Window* window, int& width, int& height)
+{
+    SDL_GL_GetDrawableSize(window, &width, &height);
+    // The offscreen driver's window is an EGL pbuffer, which keeps the size
+    // it was made with when the window is resized.
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0)
+    {
+        EGLint w = 0, h = 0;
+        const EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
+        if (surface != EGL_NO_SURFACE && eglQuerySurface(eglGetCurrentDisplay(), surface, EGL_WIDTH, &w) &&
+            eglQuerySurface(eglGetCurrentDisplay(), surface, EGL_HEIGHT, &h))
+        {
+            width = w;
+            height = h;
+        }
+    }
+}
 
 HRESULT Device::Create(Adapter* adapter, D3DDEVTYPE type, HWND window, DWORD behavior,
                        D3DPRESENT_PARAMETERS& pp, IDirect3DDevice8** out)
@@ -226,7 +245,82 @@ HRESULT Device::MakeTargets()
     glState_.Enable(GL_SCISSOR_TEST, false);
     glClear(GL_COLOR_BUFFER_BIT | (hasDepth_ ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0));
     glState_.Enable(GL_SCISSOR_TEST, true);
+
+    GLint doubleBuffered = 0;
+    glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
+    const GLenum colorBuffer = doubleBuffered ? GL_BACK_LEFT : GL_FRONT_LEFT;
+    auto bits = [](GLenum attachment, GLenum what, GLint& out) {
+        glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, attachment, what, &out);
+    };
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    auto& wb = windowBits_;
+    bits(colorBuffer, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, wb.red);
+    bits(colorBuffer, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE, wb.green);
+    bits(colorBuffer, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, wb.blue);
+    bits(colorBuffer, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE, wb.alpha);
+    bits(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, wb.depth);
+    bits(GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, wb.stencil);
+    glGetIntegerv(GL_SAMPLES, &wb.samples);
+    while (glGetError() != GL_NO_ERROR)
+    {
+        // A window without depth or stencil refuses the question; 0 stays.
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+    UseWindow(WindowCanHoldBackBuffer());
     return D3D_OK;
+}
+
+bool Device::WindowCanHoldBackBuffer() const
+{
+    if (pairedBack_ || parameters_.MultiSampleType != D3DMULTISAMPLE_NONE || windowBits_.samples != 0)
+        return false;
+    int ww = 0, wh = 0;
+    WindowDrawableSize(gl_->window, ww, wh);
+    if (static_cast<UINT>(ww) != parameters_.BackBufferWidth || static_cast<UINT>(wh) != parameters_.BackBufferHeight)
+        return false;
+    const auto& w = windowBits_;
+    const D3DFORMAT back = parameters_.BackBufferFormat;
+    // The same bits, so that the window draws the pixels the copy would.
+    if (w.red != 8 || w.green != 8 || w.blue != 8 ||
+        !((back == D3DFMT_X8R8G8B8 && w.alpha == 0) || (back == D3DFMT_A8R8G8B8 && w.alpha == 8)))
+        return false;
+    if (!parameters_.EnableAutoDepthStencil)
+        return true;
+    GLint depth = 0;
+    switch (parameters_.AutoDepthStencilFormat)
+    {
+    case D3DFMT_D16: depth = 16; break;
+    case D3DFMT_D24X8:
+    case D3DFMT_D24S8: depth = 24; break;
+    case D3DFMT_D32: depth = 32; break;
+    default: return false;
+    }
+    return w.depth == depth && (!HasStencil(parameters_.AutoDepthStencilFormat) || w.stencil == 8);
+}
+
+void Device::UseWindow(bool direct)
+{
+    if (direct == direct_)
+        return;
+    // The back buffer keeps what it holds, as it would on a device that
+    // never moved it.
+    const auto w = static_cast<GLint>(parameters_.BackBufferWidth), h = static_cast<GLint>(parameters_.BackBufferHeight);
+    const GLuint from = BackFramebuffer();
+    direct_ = direct;
+    const GLuint to = BackFramebuffer();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+    glState_.Enable(GL_SCISSOR_TEST, false);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    if (autoDepth_)
+        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h,
+                          GL_DEPTH_BUFFER_BIT | (HasStencil(autoDepth_->Desc().Format) ? GL_STENCIL_BUFFER_BIT : 0u),
+                          GL_NEAREST);
+    glState_.Enable(GL_SCISSOR_TEST, true);
+    if (target_ == backBuffer_)
+        AttachTargets(target_, depthTarget_);
+    else
+        glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
 }
 
 HRESULT Device::GetDirect3D(IDirect3D8** d3d)
@@ -818,7 +912,9 @@ HRESULT Device::ReadBackBuffer(std::vector<std::uint32_t>& pixels, UINT& width, 
     width = parameters_.BackBufferWidth;
     height = parameters_.BackBufferHeight;
     const auto w = static_cast<GLint>(width), h = static_cast<GLint>(height);
-    GLuint source = fbo_.get();
+    // The window's back buffer keeps the frame after a swap on Mesa's
+    // software paths (a pbuffer has one buffer; X copies the back out).
+    GLuint source = BackFramebuffer();
     if (resolveFbo_)
     {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_.get());
@@ -858,4 +954,10 @@ std::uint64_t D3DGlCalls(IDirect3DDevice8* device)
 {
     auto* d = dynamic_cast<go3d::d3d::Device*>(device);
     return d ? d->GlCalls() : 0;
+}
+
+bool D3DDrawsIntoWindow(IDirect3DDevice8* device)
+{
+    auto* d = dynamic_cast<go3d::d3d::Device*>(device);
+    return d && d->DrawsIntoWindow();
 }

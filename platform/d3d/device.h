@@ -105,6 +105,8 @@ public:
     std::size_t ProgramCount() const { return programs_.Size(); }
     // GL calls made so far to bring GL up to date for draws and clears.
     std::uint64_t GlCalls() const { return glState_.Calls(); }
+    // Whether the back buffer is drawn straight into the window.
+    bool DrawsIntoWindow() const { return direct_; }
     // The back buffer as A8R8G8B8 values, top row first.
     HRESULT ReadBackBuffer(std::vector<std::uint32_t>& pixels, UINT& width, UINT& height);
 
@@ -113,6 +115,10 @@ private:
            const D3DPRESENT_PARAMETERS& parameters);
     ~Device() override;
     HRESULT MakeTargets();
+    GLuint BackFramebuffer() const { return direct_ ? 0 : fbo_.get(); }
+    bool WindowCanHoldBackBuffer() const;
+    // Moves the back buffer and its depth between the window and fbo_.
+    void UseWindow(bool direct);
     void ApplyFixedState();
     HRESULT AttachTargets(Surface* color, Surface* depth);
     // A renderbuffer surface of the layer's sample counts and size limit.
@@ -163,6 +169,14 @@ private:
     UINT targetWidth_ = 0, targetHeight_ = 0;
     bool flipY_ = false;
     bool hasDepth_ = false, hasStencil_ = false;
+    // The window's own framebuffer holds the back buffer and its depth
+    // when it can: the same formats and size, no multisampling, and the
+    // back buffer never paired with another surface (pairedBack_).
+    bool direct_ = false, pairedBack_ = false;
+    struct
+    {
+        GLint red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0, samples = 0;
+    } windowBits_;
 
     // One sampler per stage, brought up to date when its stage states change.
     GlSampler samplers_[kStages];

@@ -627,8 +627,14 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     if (sourceRect || destRect || (destWindow && destWindow != window_))
         return Refuse("Present with rectangles or another window", 0);
     gl_->MakeCurrent();
+    if (direct_)
+    {
+        SDL_GL_SwapWindow(gl_->window);
+        UseWindow(WindowCanHoldBackBuffer());
+        return D3D_OK;
+    }
     int ww = 0, wh = 0;
-    SDL_GL_GetDrawableSize(gl_->window, &ww, &wh);
+    WindowDrawableSize(gl_->window, ww, wh);
     const auto w = static_cast<GLint>(parameters_.BackBufferWidth), h = static_cast<GLint>(parameters_.BackBufferHeight);
     glState_.Enable(GL_SCISSOR_TEST, false);
     GLuint source = fbo_.get();
@@ -645,6 +651,8 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     SDL_GL_SwapWindow(gl_->window);
     glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     glState_.Enable(GL_SCISSOR_TEST, true);
+    // A window that has come to the back buffer's size takes it over.
+    UseWindow(WindowCanHoldBackBuffer());
     return D3D_OK;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "bench_scene.h"
+#include "plain_gl.h"
 #include "platform/d3d/d3d8.h"
 #include "platform/win/win32.h"
 
@@ -131,77 +132,6 @@ void ThroughTheLayer(benchmark::State& state)
     DestroyWindow(window);
 }
 
-const char* kVertex = R"(#version 130
-uniform mat4 uWorldView, uProj;
-uniform mat3 uNormalMatrix;
-uniform vec4 uMatDiffuse, uMatAmbient, uMatSpecular;
-uniform float uPower;
-uniform vec3 uLightPosition;
-in vec3 aPosition;
-in vec3 aNormal;
-out vec4 vColor;
-out vec4 vSpecular;
-void main()
-{
-    vec3 P = (uWorldView * vec4(aPosition, 1.0)).xyz;
-    vec3 N = uNormalMatrix * aNormal;
-    vec3 d = uLightPosition - P;
-    float dist = length(d);
-    vec3 L = d / dist;
-    float att = dist > 1000.0 ? 0.0 : 1.0;
-    float ndl = dot(N, L);
-    vec3 dif = vec3(0.0), spe = vec3(0.0);
-    if (ndl > 0.0)
-    {
-        dif = att * ndl * vec3(1.0);
-        spe = att * pow(max(dot(N, normalize(L - normalize(P))), 0.0), uPower) * vec3(1.0);
-    }
-    vColor = clamp(vec4(uMatAmbient.rgb * vec3(0.1) + uMatDiffuse.rgb * dif, uMatDiffuse.a), 0.0, 1.0);
-    vSpecular = clamp(vec4(uMatSpecular.rgb * spe, 0.0), 0.0, 1.0);
-    vec4 clip = uProj * vec4(P, 1.0);
-    clip.z = 2.0 * clip.z - clip.w;
-    gl_Position = clip;
-}
-)";
-
-const char* kFragment = R"(#version 130
-in vec4 vColor;
-in vec4 vSpecular;
-void main() { gl_FragColor = clamp(vec4(vColor.rgb + vSpecular.rgb, vColor.a), 0.0, 1.0); }
-)";
-
-GLuint Shader(GLenum type, const char* text)
-{
-    GLuint s = glCreateShader(type);
-    glShaderSource(s, 1, &text, nullptr);
-    glCompileShader(s);
-    return s;
-}
-
-void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, float out[16])
-{
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-        {
-            float s = 0;
-            for (int k = 0; k < 4; ++k)
-                s += a.m[r][k] * b.m[k][c];
-            out[r * 4 + c] = s;
-        }
-}
-
-void NormalMatrix(const float m[16], float out[9])
-{
-    const float a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9], i = m[10];
-    const float A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g, det = a * A + b * B + c * C;
-    const float inv[9] = {A / det, -(b * i - c * h) / det, (b * f - c * e) / det,
-                          B / det, (a * i - c * g) / det,  -(a * f - c * d) / det,
-                          C / det, -(a * h - b * g) / det, (a * e - b * d) / det};
-    for (int r = 0; r < 3; ++r)
-        for (int col = 0; col < 3; ++col)
-            out[r * 3 + col] = inv[col * 3 + r];
-}
-
 void DirectOpenGl(benchmark::State& state)
 {
     SDL_InitSubSystem(SDL_INIT_VIDEO);
@@ -225,13 +155,7 @@ void DirectOpenGl(benchmark::State& state)
     glBindRenderbuffer(GL_RENDERBUFFER, depth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, kWidth, kHeight);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth);
-    GLuint program = glCreateProgram();
-    glAttachShader(program, Shader(GL_VERTEX_SHADER, kVertex));
-    glAttachShader(program, Shader(GL_FRAGMENT_SHADER, kFragment));
-    glBindAttribLocation(program, 0, "aPosition");
-    glBindAttribLocation(program, 3, "aNormal");
-    glLinkProgram(program);
-    glUseProgram(program);
+    const PlainProgram program = MakePlainProgram();
     const Mesh mesh = MakeSphere();
     GLuint vb, ib;
     glGenBuffers(1, &vb);
@@ -242,20 +166,11 @@ void DirectOpenGl(benchmark::State& state)
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.indices.size() * 2), mesh.indices.data(),
                  GL_STATIC_DRAW);
-    const GLint uWorldView = glGetUniformLocation(program, "uWorldView"),
-                uNormal = glGetUniformLocation(program, "uNormalMatrix"),
-                uDiffuse = glGetUniformLocation(program, "uMatDiffuse"),
-                uAmbient = glGetUniformLocation(program, "uMatAmbient"),
-                uSpecular = glGetUniformLocation(program, "uMatSpecular"),
-                uPower = glGetUniformLocation(program, "uPower");
     const D3DMATRIX view = View(), proj = Projection();
-    glUniformMatrix4fv(glGetUniformLocation(program, "uProj"), 1, GL_FALSE, &proj.m[0][0]);
+    glUniformMatrix4fv(program.proj, 1, GL_FALSE, &proj.m[0][0]);
     float lightView[3];
-    const D3DLIGHT8 light = Light();
-    for (int c = 0; c < 3; ++c)
-        lightView[c] = light.Position.x * view.m[0][c] + light.Position.y * view.m[1][c] +
-                       light.Position.z * view.m[2][c] + view.m[3][c];
-    glUniform3fv(glGetUniformLocation(program, "uLightPosition"), 1, lightView);
+    TransformPoint(Light().Position, view, lightView);
+    glUniform3fv(program.lightPosition, 1, lightView);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glEnable(GL_CULL_FACE);
@@ -275,17 +190,11 @@ void DirectOpenGl(benchmark::State& state)
                 float wv[16], nm[9];
                 Multiply(world, view, wv);
                 NormalMatrix(wv, nm);
-                glUniformMatrix4fv(uWorldView, 1, GL_FALSE, wv);
-                glUniformMatrix3fv(uNormal, 1, GL_FALSE, nm);
-                glUniform4fv(uDiffuse, 1, &m.Diffuse.r);
-                glUniform4fv(uAmbient, 1, &m.Ambient.r);
-                glUniform4fv(uSpecular, 1, &m.Specular.r);
-                glUniform1f(uPower, m.Power);
+                glUniformMatrix4fv(program.worldView, 1, GL_FALSE, wv);
+                glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, nm);
+                SetPlainMaterial(program, m);
                 glBindBuffer(GL_ARRAY_BUFFER, vb);
-                glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 68, nullptr);
-                glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, 68, reinterpret_cast<const void*>(24));
-                glEnableVertexAttribArray(0);
-                glEnableVertexAttribArray(3);
+                PointPlainAttributes();
                 glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib);
                 glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, nullptr);
             }

@@ -1,10 +1,12 @@
 #include "platform/d3d/device.h"
 
 #include <SDL.h>
+#include <epoxy/egl.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "platform/d3d/gl_work.h"
 #include "platform/d3d/readback.h"
 #include "platform/d3d/unsupported.h"
 #include "platform/win/sdl_window.h"
@@ -31,6 +33,24 @@ HRESULT Refuse(const char* what, DWORD value)
 }
 
 }  // namespace
+
+void WindowDrawableSize(SDL_Window* window, int& width, int& height)
+{
+    SDL_GL_GetDrawableSize(window, &width, &height);
+    // The offscreen driver's window is an EGL pbuffer, which keeps the size
+    // it was made with when the window is resized.
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0)
+    {
+        EGLint w = 0, h = 0;
+        const EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
+        if (surface != EGL_NO_SURFACE && eglQuerySurface(eglGetCurrentDisplay(), surface, EGL_WIDTH, &w) &&
+            eglQuerySurface(eglGetCurrentDisplay(), surface, EGL_HEIGHT, &h))
+        {
+            width = w;
+            height = h;
+        }
+    }
+}
 
 HRESULT Device::Create(Adapter* adapter, D3DDEVTYPE type, HWND window, DWORD behavior,
                        D3DPRESENT_PARAMETERS& pp, IDirect3DDevice8** out)
@@ -141,7 +161,9 @@ Device::Device(Adapter* adapter, std::shared_ptr<GlContext> gl, D3DDEVTYPE type,
     glEnable(GL_PROGRAM_POINT_SIZE);
     glEnable(GL_POINT_SPRITE);
     glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_UPPER_LEFT);
-    glEnable(GL_SCISSOR_TEST);  // Direct3D never draws outside the viewport
+    glCullFace(GL_BACK);
+    glActiveTexture(GL_TEXTURE0 + GlState::kSpareUnit);
+    glState_.Enable(GL_SCISSOR_TEST, true);  // Direct3D never draws outside the viewport
 }
 
 Device::~Device()
@@ -220,10 +242,85 @@ HRESULT Device::MakeTargets()
     glClearColor(0, 0, 0, 1);
     glClearDepth(1.0);
     glClearStencil(0);
-    glDisable(GL_SCISSOR_TEST);
+    glState_.Enable(GL_SCISSOR_TEST, false);
     glClear(GL_COLOR_BUFFER_BIT | (hasDepth_ ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0));
-    glEnable(GL_SCISSOR_TEST);
+    glState_.Enable(GL_SCISSOR_TEST, true);
+
+    GLint doubleBuffered = 0;
+    glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
+    const GLenum colorBuffer = doubleBuffered ? GL_BACK_LEFT : GL_FRONT_LEFT;
+    auto bits = [](GLenum attachment, GLenum what, GLint& out) {
+        glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, attachment, what, &out);
+    };
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    auto& wb = windowBits_;
+    bits(colorBuffer, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, wb.red);
+    bits(colorBuffer, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE, wb.green);
+    bits(colorBuffer, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, wb.blue);
+    bits(colorBuffer, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE, wb.alpha);
+    bits(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, wb.depth);
+    bits(GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, wb.stencil);
+    glGetIntegerv(GL_SAMPLES, &wb.samples);
+    while (glGetError() != GL_NO_ERROR)
+    {
+        // A window without depth or stencil refuses the question; 0 stays.
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+    UseWindow(WindowCanHoldBackBuffer());
     return D3D_OK;
+}
+
+bool Device::WindowCanHoldBackBuffer() const
+{
+    if (pairedBack_ || parameters_.MultiSampleType != D3DMULTISAMPLE_NONE || windowBits_.samples != 0)
+        return false;
+    int ww = 0, wh = 0;
+    WindowDrawableSize(gl_->window, ww, wh);
+    if (static_cast<UINT>(ww) != parameters_.BackBufferWidth || static_cast<UINT>(wh) != parameters_.BackBufferHeight)
+        return false;
+    const auto& w = windowBits_;
+    const D3DFORMAT back = parameters_.BackBufferFormat;
+    // The same bits, so that the window draws the pixels the copy would.
+    if (w.red != 8 || w.green != 8 || w.blue != 8 ||
+        !((back == D3DFMT_X8R8G8B8 && w.alpha == 0) || (back == D3DFMT_A8R8G8B8 && w.alpha == 8)))
+        return false;
+    if (!parameters_.EnableAutoDepthStencil)
+        return true;
+    GLint depth = 0;
+    switch (parameters_.AutoDepthStencilFormat)
+    {
+    case D3DFMT_D16: depth = 16; break;
+    case D3DFMT_D24X8:
+    case D3DFMT_D24S8: depth = 24; break;
+    case D3DFMT_D32: depth = 32; break;
+    default: return false;
+    }
+    return w.depth == depth && (!HasStencil(parameters_.AutoDepthStencilFormat) || w.stencil == 8);
+}
+
+void Device::UseWindow(bool direct)
+{
+    if (direct == direct_)
+        return;
+    // The back buffer keeps what it holds, as it would on a device that
+    // never moved it.
+    const auto w = static_cast<GLint>(parameters_.BackBufferWidth), h = static_cast<GLint>(parameters_.BackBufferHeight);
+    const GLuint from = BackFramebuffer();
+    direct_ = direct;
+    const GLuint to = BackFramebuffer();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+    glState_.Enable(GL_SCISSOR_TEST, false);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    if (autoDepth_)
+        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h,
+                          GL_DEPTH_BUFFER_BIT | (HasStencil(autoDepth_->Desc().Format) ? GL_STENCIL_BUFFER_BIT : 0u),
+                          GL_NEAREST);
+    glState_.Enable(GL_SCISSOR_TEST, true);
+    if (target_ == backBuffer_)
+        AttachTargets(target_, depthTarget_);
+    else
+        glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
 }
 
 HRESULT Device::GetDirect3D(IDirect3D8** d3d)
@@ -312,9 +409,12 @@ HRESULT Device::SetVertexShaderConstant(DWORD reg, const void* data, DWORD count
     gl_->Log("SetVertexShaderConstant", reg, data, count);
     if (reg >= vs::kConstants || count > vs::kConstants - reg || (count && !data))
         return D3DERR_INVALIDCALL;
-    if (count)
-        std::memcpy(constants_[reg], data, static_cast<std::size_t>(count) * 16);
-    Dirty(kDirtyConstants);
+    const std::size_t bytes = static_cast<std::size_t>(count) * 16;
+    if (count && std::memcmp(constants_[reg], data, bytes) != 0)
+    {
+        std::memcpy(constants_[reg], data, bytes);
+        Dirty(kDirtyConstants);
+    }
     return D3D_OK;
 }
 
@@ -368,29 +468,35 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE t, const D3DMATRIX* m)
     gl_->Log("SetTransform", t, m);
     if (!m)
         return D3DERR_INVALIDCALL;
+    D3DMATRIX* slot = nullptr;
+    unsigned dirty = 0;
     if (t == D3DTS_VIEW)
     {
-        state_.view = *m;
-        Dirty(kDirtyTransform | kDirtyLights);
+        slot = &state_.view;
+        dirty = kDirtyTransform | kDirtyLights;
     }
     else if (t == D3DTS_PROJECTION)
     {
-        state_.projection = *m;
-        Dirty(kDirtyProjection);
+        slot = &state_.projection;
+        dirty = kDirtyProjection;
     }
     else if (t >= D3DTS_TEXTURE0 && t <= D3DTS_TEXTURE7)
     {
-        state_.texture[t - D3DTS_TEXTURE0] = *m;
-        Dirty(kDirtyTexMatrix);
+        slot = &state_.texture[t - D3DTS_TEXTURE0];
+        dirty = kDirtyTexMatrix;
     }
     else if (t >= D3DTS_WORLD && t < D3DTS_WORLD + 256)
     {
-        state_.world[t - D3DTS_WORLD] = *m;
-        if (t == D3DTS_WORLD)
-            Dirty(kDirtyTransform);
+        slot = &state_.world[t - D3DTS_WORLD];
+        dirty = t == D3DTS_WORLD ? unsigned{kDirtyTransform} : 0u;
     }
     else
         return Refuse("transform state", t);
+    if (std::memcmp(slot, m, sizeof *m) != 0)
+    {
+        *slot = *m;
+        Dirty(dirty);
+    }
     return D3D_OK;
 }
 
@@ -420,8 +526,11 @@ HRESULT Device::SetViewport(const D3DVIEWPORT8* v)
     if (v->Width == 0 || v->Height == 0 || v->X > w || v->Y > h || v->Width > w - v->X || v->Height > h - v->Y ||
         !(v->MinZ >= 0.0f && v->MinZ <= 1.0f && v->MaxZ >= 0.0f && v->MaxZ <= 1.0f))
         return D3DERR_INVALIDCALL;
-    state_.viewport = *v;
-    Dirty(kDirtyViewport | kDirtyGlobals);
+    if (std::memcmp(&state_.viewport, v, sizeof *v) != 0)
+    {
+        state_.viewport = *v;
+        Dirty(kDirtyViewport | kDirtyGlobals);
+    }
     return D3D_OK;
 }
 
@@ -438,8 +547,11 @@ HRESULT Device::SetMaterial(const D3DMATERIAL8* m)
     gl_->Log("SetMaterial", m);
     if (!m)
         return D3DERR_INVALIDCALL;
-    state_.material = *m;
-    Dirty(kDirtyMaterial);
+    if (std::memcmp(&state_.material, m, sizeof *m) != 0)
+    {
+        state_.material = *m;
+        Dirty(kDirtyMaterial);
+    }
     return D3D_OK;
 }
 
@@ -460,9 +572,12 @@ HRESULT Device::SetLight(DWORD index, const D3DLIGHT8* l)
     if (FAILED(hr))
         return hr;
     auto& slot = state_.lights[index];
+    if (std::memcmp(&slot.light, l, sizeof *l) == 0)
+        return D3D_OK;
     const bool typeChanged = slot.light.Type != l->Type;
     slot.light = *l;
-    Dirty(kDirtyLights | (typeChanged && slot.enabled ? unsigned{kDirtyKey} : 0u));
+    if (slot.enabled)
+        Dirty(kDirtyLights | (typeChanged ? unsigned{kDirtyKey} : 0u));
     return D3D_OK;
 }
 
@@ -510,6 +625,8 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE s, DWORD v)
     const HRESULT hr = CheckRenderState(s, v);
     if (FAILED(hr))
         return hr;
+    if (state_.render[s] == v)
+        return D3D_OK;
     state_.render[s] = v;
     switch (s)
     {
@@ -580,12 +697,16 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture)
         if (!t || !t->Name() || (t->Usage() & D3DUSAGE_DEPTHSTENCIL))
             return D3DERR_INVALIDCALL;
     }
+    if (texture == textures_[stage])
+        return D3D_OK;
+    // The program only knows whether a stage has a texture.
+    if ((texture == nullptr) != (textures_[stage] == nullptr))
+        Dirty(kDirtyKey);
     if (texture)
         texture->AddRef();
     if (textures_[stage])
         textures_[stage]->Release();
     textures_[stage] = texture;
-    Dirty(kDirtyKey);
     return D3D_OK;
 }
 
@@ -605,9 +726,30 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
     const HRESULT hr = CheckStageState(type, value);
     if (FAILED(hr))
         return hr;
-    state_.stage[stage][type] = value;
-    samplerDirty_ |= 1u << stage;
-    Dirty(kDirtyKey);
+    DWORD& slot = state_.stage[stage][type];
+    if (slot == value)
+        return D3D_OK;
+    slot = value;
+    switch (type)
+    {
+    case D3DTSS_ADDRESSU:
+    case D3DTSS_ADDRESSV:
+    case D3DTSS_ADDRESSW:
+    case D3DTSS_BORDERCOLOR:
+    case D3DTSS_MAGFILTER:
+    case D3DTSS_MINFILTER:
+    case D3DTSS_MIPFILTER:
+    case D3DTSS_MIPMAPLODBIAS:
+    case D3DTSS_MAXMIPLEVEL:
+    case D3DTSS_MAXANISOTROPY: samplerDirty_ |= 1u << stage; break;
+    case D3DTSS_BUMPENVMAT00:
+    case D3DTSS_BUMPENVMAT01:
+    case D3DTSS_BUMPENVMAT10:
+    case D3DTSS_BUMPENVMAT11:
+    case D3DTSS_BUMPENVLSCALE:
+    case D3DTSS_BUMPENVLOFFSET: break;  // no bump mapping: nothing reads them
+    default: Dirty(kDirtyKey); break;
+    }
     return D3D_OK;
 }
 
@@ -620,17 +762,26 @@ HRESULT Device::SetVertexShader(DWORD handle)
         if (found == shaders_.end())
             return Refuse("vertex shader handle", handle);
         VertexShader& shader = *found->second;
-        // The declaration's and the code's constants load with the shader.
+        // The declaration's and the code's constants load with the shader,
+        // also when it is set again.
         for (const ShaderConstant& c : shader.Constants())
-            std::memcpy(constants_[c.reg], c.value, sizeof c.value);
+            if (std::memcmp(constants_[c.reg], c.value, sizeof c.value) != 0)
+            {
+                std::memcpy(constants_[c.reg], c.value, sizeof c.value);
+                Dirty(kDirtyConstants);
+            }
+        if (handle == vertexShader_)
+            return D3D_OK;
         vertexShader_ = handle;
         shader_ = &shader;
         layout_ = VertexLayout{};
         layout_.valid = true;
         layout_.size = shader.Stride();
-        Dirty(kDirtyKey | kDirtyConstants);
+        Dirty(kDirtyKey);
         return D3D_OK;
     }
+    if (handle == vertexShader_ && layout_.valid)
+        return D3D_OK;
     const VertexLayout layout = DecodeFVF(handle);
     if (!layout.valid)
         return Refuse("vertex format", handle);
@@ -663,7 +814,6 @@ HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UIN
         stream_->Release();
     stream_ = vb;
     streamStride_ = stride;
-    boundArrayBuffer_ = 0;
     return D3D_OK;
 }
 
@@ -732,7 +882,9 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
         return D3DERR_INVALIDCALL;
     gl_->MakeCurrent();
     *out = new VertexBuffer(gl_, length, usage, fvf, pool);
+    // Its name may be one a deleted buffer had.
     boundArrayBuffer_ = 0;
+    glState_.ForgetBuffers();
     return D3D_OK;
 }
 
@@ -749,6 +901,8 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
         return D3DERR_INVALIDCALL;
     gl_->MakeCurrent();
     *out = new IndexBuffer(gl_, length, usage, format, pool);
+    boundArrayBuffer_ = 0;
+    glState_.ForgetBuffers();
     return D3D_OK;
 }
 
@@ -758,14 +912,16 @@ HRESULT Device::ReadBackBuffer(std::vector<std::uint32_t>& pixels, UINT& width, 
     width = parameters_.BackBufferWidth;
     height = parameters_.BackBufferHeight;
     const auto w = static_cast<GLint>(width), h = static_cast<GLint>(height);
-    GLuint source = fbo_.get();
+    // The window's back buffer keeps the frame after a swap on Mesa's
+    // software paths (a pbuffer has one buffer; X copies the back out).
+    GLuint source = BackFramebuffer();
     if (resolveFbo_)
     {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_.get());
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolveFbo_.get());
-        glDisable(GL_SCISSOR_TEST);
+        glState_.Enable(GL_SCISSOR_TEST, false);
         glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        glEnable(GL_SCISSOR_TEST);
+        glState_.Enable(GL_SCISSOR_TEST, true);
         source = resolveFbo_.get();
     }
     std::vector<std::uint32_t> rows(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
@@ -792,4 +948,16 @@ HRESULT D3DReadBackBuffer(IDirect3DDevice8* device, std::vector<std::uint32_t>& 
 {
     auto* d = dynamic_cast<go3d::d3d::Device*>(device);
     return d ? d->ReadBackBuffer(pixels, width, height) : D3DERR_INVALIDCALL;
+}
+
+std::uint64_t D3DGlCalls(IDirect3DDevice8* device)
+{
+    auto* d = dynamic_cast<go3d::d3d::Device*>(device);
+    return d ? d->GlCalls() : 0;
+}
+
+bool D3DDrawsIntoWindow(IDirect3DDevice8* device)
+{
+    auto* d = dynamic_cast<go3d::d3d::Device*>(device);
+    return d && d->DrawsIntoWindow();
 }

@@ -15,8 +15,8 @@
 #include "platform/d3d/device_state.h"
 #include "platform/d3d/fvf.h"
 #include "platform/d3d/gl_context.h"
+#include "platform/d3d/gl_state.h"
 #include "platform/d3d/program_cache.h"
-#include "platform/d3d/surface.h"
 #include "platform/d3d/surface.h"
 #include "platform/d3d/texture.h"
 #include "platform/d3d/vertex_shader.h"
@@ -103,6 +103,10 @@ public:
     CallLog& Log() { return gl_->log; }
     const DeviceState& State() const { return state_; }
     std::size_t ProgramCount() const { return programs_.Size(); }
+    // GL calls made so far to bring GL up to date for draws and clears.
+    std::uint64_t GlCalls() const { return glState_.Calls(); }
+    // Whether the back buffer is drawn straight into the window.
+    bool DrawsIntoWindow() const { return direct_; }
     // The back buffer as A8R8G8B8 values, top row first.
     HRESULT ReadBackBuffer(std::vector<std::uint32_t>& pixels, UINT& width, UINT& height);
 
@@ -111,6 +115,10 @@ private:
            const D3DPRESENT_PARAMETERS& parameters);
     ~Device() override;
     HRESULT MakeTargets();
+    GLuint BackFramebuffer() const { return direct_ ? 0 : fbo_.get(); }
+    bool WindowCanHoldBackBuffer() const;
+    // Moves the back buffer and its depth between the window and fbo_.
+    void UseWindow(bool direct);
     void ApplyFixedState();
     HRESULT AttachTargets(Surface* color, Surface* depth);
     // A renderbuffer surface of the layer's sample counts and size limit.
@@ -129,7 +137,7 @@ private:
         kDirtyFixed = 1,       // depth, stencil, blend, cull, masks, fill
         kDirtyKey = 2,         // anything the program key reads
         kDirtyViewport = 4,
-        kDirtyTransform = 8,   // world or view: world-view and light positions
+        kDirtyTransform = 8,   // world or view: the world-view matrix
         kDirtyProjection = 16,
         kDirtyMaterial = 32,
         kDirtyLights = 64,
@@ -161,6 +169,14 @@ private:
     UINT targetWidth_ = 0, targetHeight_ = 0;
     bool flipY_ = false;
     bool hasDepth_ = false, hasStencil_ = false;
+    // The window's own framebuffer holds the back buffer and its depth
+    // when it can: the same formats and size, no multisampling, and the
+    // back buffer never paired with another surface (pairedBack_).
+    bool direct_ = false, pairedBack_ = false;
+    struct
+    {
+        GLint red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0, samples = 0;
+    } windowBits_;
 
     // One sampler per stage, brought up to date when its stage states change.
     GlSampler samplers_[kStages];
@@ -187,7 +203,7 @@ private:
     ProgramKey key_{};
     D3DPRIMITIVETYPE keyType_ = 0;
     bool keyPoints_ = false;
-    unsigned versions_[kGroupCount] = {1, 1, 1, 1, 1, 1};
+    unsigned versions_[kGroupCount] = {1, 1, 1, 1, 1, 1, 1};
     float worldView_[16] = {}, normalMatrix_[9] = {}, projection_[16] = {};
     struct LightUniforms
     {
@@ -195,6 +211,7 @@ private:
             spot[8][3];
     } lightUniforms_{};
     GlBuffer scratchVertices_, scratchIndices_;
+    GlState glState_;
     GLuint boundArrayBuffer_ = 0;
     std::size_t boundOffset_ = ~std::size_t{0};
     UINT boundStride_ = 0;

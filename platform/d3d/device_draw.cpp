@@ -187,28 +187,25 @@ unsigned PointFixedInputs(const VertexLayout& l, UINT stride, std::size_t offset
 void Device::ApplyFixedState()
 {
     const auto& rs = state_.render;
-    if (hasDepth_ && rs[D3DRS_ZENABLE])
+    GlState& gl = glState_;
+    const bool depth = hasDepth_ && rs[D3DRS_ZENABLE];
+    gl.Enable(GL_DEPTH_TEST, depth);
+    if (depth)
+        gl.DepthFunc(Compare(rs[D3DRS_ZFUNC]));
+    gl.DepthMask(rs[D3DRS_ZWRITEENABLE] != 0);
+    const bool stencil = hasStencil_ && rs[D3DRS_STENCILENABLE];
+    gl.Enable(GL_STENCIL_TEST, stencil);
+    if (stencil)
     {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(Compare(rs[D3DRS_ZFUNC]));
+        gl.StencilFunc(Compare(rs[D3DRS_STENCILFUNC]), static_cast<GLint>(rs[D3DRS_STENCILREF] & 0xFF),
+                       rs[D3DRS_STENCILMASK]);
+        gl.StencilOp(StencilOp(rs[D3DRS_STENCILFAIL]), StencilOp(rs[D3DRS_STENCILZFAIL]),
+                     StencilOp(rs[D3DRS_STENCILPASS]));
     }
-    else
-        glDisable(GL_DEPTH_TEST);
-    glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
-    if (hasStencil_ && rs[D3DRS_STENCILENABLE])
-    {
-        glEnable(GL_STENCIL_TEST);
-        glStencilFunc(Compare(rs[D3DRS_STENCILFUNC]), static_cast<GLint>(rs[D3DRS_STENCILREF] & 0xFF),
-                      rs[D3DRS_STENCILMASK]);
-        glStencilOp(StencilOp(rs[D3DRS_STENCILFAIL]), StencilOp(rs[D3DRS_STENCILZFAIL]),
-                    StencilOp(rs[D3DRS_STENCILPASS]));
-    }
-    else
-        glDisable(GL_STENCIL_TEST);
-    glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
+    gl.StencilMask(rs[D3DRS_STENCILWRITEMASK]);
+    gl.Enable(GL_BLEND, rs[D3DRS_ALPHABLENDENABLE] != 0);
     if (rs[D3DRS_ALPHABLENDENABLE])
     {
-        glEnable(GL_BLEND);
         DWORD src = rs[D3DRS_SRCBLEND], dst = rs[D3DRS_DESTBLEND];
         if (src == D3DBLEND_BOTHSRCALPHA)
         {
@@ -220,29 +217,24 @@ void Device::ApplyFixedState()
             src = D3DBLEND_INVSRCALPHA;
             dst = D3DBLEND_SRCALPHA;
         }
-        glBlendFunc(BlendFactor(src), BlendFactor(dst));
+        gl.BlendFunc(BlendFactor(src), BlendFactor(dst));
         static constexpr GLenum ops[] = {GL_FUNC_ADD, GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REVERSE_SUBTRACT,
                                          GL_MIN, GL_MAX};
-        glBlendEquation(ops[rs[D3DRS_BLENDOP] <= 5 ? rs[D3DRS_BLENDOP] : 1]);
+        gl.BlendEquation(ops[rs[D3DRS_BLENDOP] <= 5 ? rs[D3DRS_BLENDOP] : 1]);
     }
-    else
-        glDisable(GL_BLEND);
     // Front faces are clockwise on screen; GL's window y runs up but our
-    // frame is not mirrored, so GL's clockwise is the one seen.
-    if (rs[D3DRS_CULLMODE] == D3DCULL_NONE)
-        glDisable(GL_CULL_FACE);
-    else
+    // frame is not mirrored, so GL's clockwise is the one seen. Back faces
+    // are the ones culled.
+    gl.Enable(GL_CULL_FACE, rs[D3DRS_CULLMODE] != D3DCULL_NONE);
+    if (rs[D3DRS_CULLMODE] != D3DCULL_NONE)
     {
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
         // A texture target is drawn upside down, which turns the winding.
-        glFrontFace((rs[D3DRS_CULLMODE] == D3DCULL_CCW) != flipY_ ? GL_CW : GL_CCW);
+        gl.FrontFace((rs[D3DRS_CULLMODE] == D3DCULL_CCW) != flipY_ ? GL_CW : GL_CCW);
     }
     const DWORD mask = rs[D3DRS_COLORWRITEENABLE];
-    glColorMask(mask & 1 ? GL_TRUE : GL_FALSE, mask & 2 ? GL_TRUE : GL_FALSE, mask & 4 ? GL_TRUE : GL_FALSE,
-                mask & 8 ? GL_TRUE : GL_FALSE);
+    gl.ColorMask(mask & 1, mask & 2, mask & 4, mask & 8);
     const DWORD fill = rs[D3DRS_FILLMODE];
-    glPolygonMode(GL_FRONT_AND_BACK, fill == D3DFILL_POINT ? GL_POINT : fill == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
+    gl.PolygonMode(fill == D3DFILL_POINT ? GL_POINT : fill == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
 }
 
 void Device::ApplyProgram(const VertexLayout& layout, D3DPRIMITIVETYPE type)
@@ -264,30 +256,30 @@ void Device::ApplyProgram(const VertexLayout& layout, D3DPRIMITIVETYPE type)
     }
     keyPoints_ = points;
     keyType_ = type;
+    // A program just linked is current already, but never the one the
+    // state last sent, so UseProgram below still goes out for it.
     Program* p = shader_ ? shader_->ProgramFor(key_) : programs_.Get(key_);
-    if (p != program_ || !p)
-    {
-        program_ = p;
-        if (p)
-            glUseProgram(p->program.get());
-    }
+    program_ = p;
+    if (p)
+        glState_.UseProgram(p->program.get());
     dirty_ &= ~kDirtyKey;
 }
 
 void Device::SendUniforms()
 {
-    if (dirty_ & (kDirtyTransform | kDirtyProjection | kDirtyViewport))
+    if (dirty_ & kDirtyTransform)
     {
-        if (dirty_ & kDirtyTransform)
-        {
-            Multiply(state_.world[0], state_.view, worldView_);
-            NormalMatrix(worldView_, normalMatrix_);
-        }
+        Multiply(state_.world[0], state_.view, worldView_);
+        NormalMatrix(worldView_, normalMatrix_);
+        ++versions_[kGroupTransform];
+    }
+    if (dirty_ & (kDirtyProjection | kDirtyViewport))
+    {
         std::memcpy(projection_, &state_.projection, sizeof projection_);
         if (flipY_)
             for (int r = 0; r < 4; ++r)
                 projection_[r * 4 + 1] = -projection_[r * 4 + 1];
-        ++versions_[kGroupTransform];
+        ++versions_[kGroupProjection];
     }
     if (dirty_ & kDirtyMaterial)
         ++versions_[kGroupMaterial];
@@ -330,10 +322,21 @@ void Device::SendUniforms()
 
     Program& p = *program_;
     const auto& L = p.loc;
-    if (p.versions[kGroupTransform] != versions_[kGroupTransform])
+    // Whether the program's copy of a group is behind; counts the upload.
+    auto behind = [&](UniformGroup g, unsigned calls) {
+        if (p.versions[g] == versions_[g])
+            return false;
+        p.versions[g] = versions_[g];
+        glState_.Count(calls);
+        return true;
+    };
+    if (behind(kGroupTransform, 2))
     {
         glUniformMatrix4fv(L.worldView, 1, GL_FALSE, worldView_);
         glUniformMatrix3fv(L.normalMatrix, 1, GL_FALSE, normalMatrix_);
+    }
+    if (behind(kGroupProjection, 3))
+    {
         glUniformMatrix4fv(L.proj, 1, GL_FALSE, projection_);
         // Half a pixel right and down; a hair less downwards, so that an edge
         // through pixel centres includes the top row as Direct3D does (GL's
@@ -341,9 +344,8 @@ void Device::SendUniforms()
         const float down = (1.0f - 1.0f / 64.0f) / static_cast<float>(state_.viewport.Height);
         glUniform2f(L.pixelOffset, 1.0f / static_cast<float>(state_.viewport.Width), flipY_ ? down : -down);
         glUniform1f(L.flipY, flipY_ ? -1.0f : 1.0f);
-        p.versions[kGroupTransform] = versions_[kGroupTransform];
     }
-    if (p.key.lighting && p.versions[kGroupMaterial] != versions_[kGroupMaterial])
+    if (p.key.lighting && behind(kGroupMaterial, 5))
     {
         const D3DMATERIAL8& m = state_.material;
         glUniform4fv(L.matDiffuse, 1, &m.Diffuse.r);
@@ -351,9 +353,8 @@ void Device::SendUniforms()
         glUniform4fv(L.matSpecular, 1, &m.Specular.r);
         glUniform4fv(L.matEmissive, 1, &m.Emissive.r);
         glUniform1f(L.matPower, m.Power);
-        p.versions[kGroupMaterial] = versions_[kGroupMaterial];
     }
-    if (p.key.lighting && p.versions[kGroupLights] != versions_[kGroupLights])
+    if (p.key.lighting && behind(kGroupLights, 7))
     {
         const auto& u = lightUniforms_;
         glUniform4fv(L.lightDiffuse, 8, &u.diffuse[0][0]);
@@ -363,9 +364,8 @@ void Device::SendUniforms()
         glUniform3fv(L.lightDirection, 8, &u.direction[0][0]);
         glUniform4fv(L.lightAttenuation, 8, &u.attenuation[0][0]);
         glUniform3fv(L.lightSpot, 8, &u.spot[0][0]);
-        p.versions[kGroupLights] = versions_[kGroupLights];
     }
-    if (p.versions[kGroupGlobals] != versions_[kGroupGlobals])
+    if (behind(kGroupGlobals, 7))
     {
         const auto& rs = state_.render;
         float c[4];
@@ -383,19 +383,17 @@ void Device::SendUniforms()
                     static_cast<float>(state_.viewport.Height));
         glUniform4f(L.pointScale, DwordToFloat(rs[D3DRS_POINTSCALE_A]), DwordToFloat(rs[D3DRS_POINTSCALE_B]),
                     DwordToFloat(rs[D3DRS_POINTSCALE_C]), 0.0f);
-        p.versions[kGroupGlobals] = versions_[kGroupGlobals];
     }
-    if (L.constants >= 0 && p.versions[kGroupConstants] != versions_[kGroupConstants])
-    {
+    if (L.constants >= 0 && behind(kGroupConstants, 1))
         glUniform4fv(L.constants, static_cast<GLsizei>(vs::kConstants), &constants_[0][0]);
-        p.versions[kGroupConstants] = versions_[kGroupConstants];
-    }
-    if (p.versions[kGroupTextureMatrices] != versions_[kGroupTextureMatrices])
+    if (behind(kGroupTextureMatrices, 0))
     {
         for (DWORD i = 0; i < kStages; ++i)
             if (L.texMatrix[i] >= 0)
+            {
                 glUniformMatrix4fv(L.texMatrix[i], 1, GL_FALSE, &state_.texture[i].m[0][0]);
-        p.versions[kGroupTextureMatrices] = versions_[kGroupTextureMatrices];
+                glState_.Count();
+            }
     }
 }
 
@@ -403,8 +401,9 @@ void Device::BindVertices(GLuint buffer, std::size_t offset, UINT stride, const 
 {
     if (buffer == boundArrayBuffer_ && offset == boundOffset_ && stride == boundStride_ && vertexShader_ == boundFvf_)
         return;
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glState_.BindArrayBuffer(buffer);
     const unsigned wanted = shader_ ? PointShaderInputs(*shader_, stride, offset) : PointFixedInputs(l, stride, offset);
+    glState_.Count(static_cast<unsigned>(__builtin_popcount(wanted)));
     for (unsigned a = 0; a < 16; ++a)
     {
         const unsigned bit = 1u << a;
@@ -412,6 +411,9 @@ void Device::BindVertices(GLuint buffer, std::size_t offset, UINT stride, const 
             glEnableVertexAttribArray(a);
         else if (!(wanted & bit) && (enabledAttributes_ & bit))
             glDisableVertexAttribArray(a);
+        else
+            continue;
+        glState_.Count();
     }
     enabledAttributes_ = wanted;
     boundArrayBuffer_ = buffer;
@@ -436,9 +438,9 @@ HRESULT Device::CheckDrawable(D3DPRIMITIVETYPE type, const char*& why)
     {
         const auto& v = state_.viewport;
         const auto y = static_cast<GLint>(flipY_ ? v.Y : targetHeight_ - v.Y - v.Height);
-        glViewport(static_cast<GLint>(v.X), y, static_cast<GLsizei>(v.Width), static_cast<GLsizei>(v.Height));
-        glScissor(static_cast<GLint>(v.X), y, static_cast<GLsizei>(v.Width), static_cast<GLsizei>(v.Height));
-        glDepthRange(v.MinZ, v.MaxZ);
+        glState_.Viewport(static_cast<GLint>(v.X), y, static_cast<GLsizei>(v.Width), static_cast<GLsizei>(v.Height));
+        glState_.Scissor(static_cast<GLint>(v.X), y, static_cast<GLsizei>(v.Width), static_cast<GLsizei>(v.Height));
+        glState_.DepthRange(v.MinZ, v.MaxZ);
     }
     ApplyProgram(layout_, type);
     if (!program_)
@@ -498,7 +500,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
     if (FAILED(hr))
         return hr;
     BindVertices(stream_->Store().Name(), 0, streamStride_, layout_);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_->Store().Name());
+    glState_.BindElementBuffer(indices_->Store().Name());
     glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(n), GL_UNSIGNED_SHORT,
                              reinterpret_cast<const void*>(static_cast<std::size_t>(startIndex) * 2),
                              static_cast<GLint>(baseVertex_));
@@ -517,7 +519,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* v
     HRESULT hr = CheckDrawable(type, why);
     if (FAILED(hr))
         return hr;
-    glBindBuffer(GL_ARRAY_BUFFER, scratchVertices_.get());
+    glState_.BindArrayBuffer(scratchVertices_.get());
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(n) * stride, vertices, GL_STREAM_DRAW);
     boundArrayBuffer_ = 0;
     BindVertices(scratchVertices_.get(), 0, stride, layout_);
@@ -549,13 +551,13 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
     HRESULT hr = CheckDrawable(type, why);
     if (FAILED(hr))
         return hr;
-    glBindBuffer(GL_ARRAY_BUFFER, scratchVertices_.get());
+    glState_.BindArrayBuffer(scratchVertices_.get());
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(numVertices) * stride,
                  static_cast<const BYTE*>(vertices) + static_cast<std::size_t>(minIndex) * stride, GL_STREAM_DRAW);
     boundArrayBuffer_ = 0;
     BindVertices(scratchVertices_.get(), 0, stride, layout_);
     boundArrayBuffer_ = 0;
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, scratchIndices_.get());
+    glState_.BindElementBuffer(scratchIndices_.get());
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(n) * 2, indices, GL_STREAM_DRAW);
     glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(n), GL_UNSIGNED_SHORT, nullptr,
                              -static_cast<GLint>(minIndex));
@@ -584,19 +586,19 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         float c[4];
         ColorFloats(color, c);
         glClearColor(c[0], c[1], c[2], c[3]);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glState_.ColorMask(true, true, true, true);
         bits |= GL_COLOR_BUFFER_BIT;
     }
     if (flags & D3DCLEAR_ZBUFFER)
     {
         glClearDepth(std::clamp(z, 0.0f, 1.0f));
-        glDepthMask(GL_TRUE);
+        glState_.DepthMask(true);
         bits |= GL_DEPTH_BUFFER_BIT;
     }
     if (flags & D3DCLEAR_STENCIL)
     {
         glClearStencil(static_cast<GLint>(stencil & 0xFF));
-        glStencilMask(0xFF);
+        glState_.StencilMask(0xFF);
         bits |= GL_STENCIL_BUFFER_BIT;
     }
     // A clear covers the viewport, or the given rectangles inside it.
@@ -609,7 +611,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         y2 = std::min<LONG>(y2, static_cast<LONG>(v.Y + v.Height));
         if (x2 <= x1 || y2 <= y1)
             return;
-        glScissor(x1, flipY_ ? y1 : H - y2, x2 - x1, y2 - y1);
+        glState_.Scissor(x1, flipY_ ? y1 : H - y2, x2 - x1, y2 - y1);
         glClear(bits);
     };
     if (count == 0)
@@ -626,10 +628,16 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     if (sourceRect || destRect || (destWindow && destWindow != window_))
         return Refuse("Present with rectangles or another window", 0);
     gl_->MakeCurrent();
+    if (direct_)
+    {
+        SDL_GL_SwapWindow(gl_->window);
+        UseWindow(WindowCanHoldBackBuffer());
+        return D3D_OK;
+    }
     int ww = 0, wh = 0;
-    SDL_GL_GetDrawableSize(gl_->window, &ww, &wh);
+    WindowDrawableSize(gl_->window, ww, wh);
     const auto w = static_cast<GLint>(parameters_.BackBufferWidth), h = static_cast<GLint>(parameters_.BackBufferHeight);
-    glDisable(GL_SCISSOR_TEST);
+    glState_.Enable(GL_SCISSOR_TEST, false);
     GLuint source = fbo_.get();
     if (resolveFbo_ && (ww != w || wh != h))
     {
@@ -644,8 +652,9 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     SDL_GL_SwapWindow(gl_->window);
     AfterPresent();
     glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
-    glEnable(GL_SCISSOR_TEST);
-    Dirty(kDirtyViewport);
+    glState_.Enable(GL_SCISSOR_TEST, true);
+    // A window that has come to the back buffer's size takes it over.
+    UseWindow(WindowCanHoldBackBuffer());
     return D3D_OK;
 }
 

@@ -110,11 +110,18 @@ HRESULT Device::NewRenderbufferSurface(Surface::Kind kind, unsigned internalForm
 
 HRESULT Device::AttachTargets(Surface* color, Surface* depth)
 {
-    if (color == backBuffer_ && depth == autoDepth_)
+    // The window holds the back buffer with or without its depth; pairing
+    // either with another surface needs both in framebuffer objects.
+    if (color == backBuffer_ && (depth == autoDepth_ || (direct_ && !depth)))
     {
-        drawFbo_ = fbo_.get();
+        drawFbo_ = BackFramebuffer();
         glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
         return D3D_OK;
+    }
+    if ((color == backBuffer_ && depth) || (depth && depth == autoDepth_))
+    {
+        pairedBack_ = true;
+        UseWindow(false);
     }
     if (!targetFbo_)
         targetFbo_ = GlFramebuffer(NewGlFramebuffer());

@@ -26,6 +26,7 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
     const HRESULT hr =
         Texture::Create(gl_, width, height, levels, usage, format, pool, adapter_->Info().maxTextureSize, &t);
     *out = t;
+    glState_.ForgetTextures();  // the new name may be one a deleted texture had
     return hr;
 }
 
@@ -102,6 +103,7 @@ void Device::ApplySampler(DWORD i)
     glSamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, border);
     glSamplerParameterf(s, GL_TEXTURE_LOD_BIAS, DwordToFloat(t[D3DTSS_MIPMAPLODBIAS]));
     glSamplerParameterf(s, GL_TEXTURE_MIN_LOD, static_cast<float>(t[D3DTSS_MAXMIPLEVEL]));
+    glState_.Count(8);
 }
 
 void Device::BindTextures()
@@ -112,9 +114,8 @@ void Device::BindTextures()
         if (!k.stage[i].texture || !textures_[i])
             continue;
         auto* t = static_cast<Texture*>(textures_[i]);
-        glActiveTexture(GL_TEXTURE0 + i);
-        t->Prepare();
-        glBindTexture(GL_TEXTURE_2D, t->Name());
+        t->Prepare();  // uploads on the spare unit
+        glState_.BindTexture(i, t->Name());
         if (!samplers_[i])
             samplers_[i] = GlSampler(NewGlSampler());
         if (samplerDirty_ & (1u << i))
@@ -122,9 +123,8 @@ void Device::BindTextures()
             ApplySampler(i);
             samplerDirty_ &= ~(1u << i);
         }
-        glBindSampler(i, samplers_[i].get());
+        glState_.BindSampler(i, samplers_[i].get());
     }
-    glActiveTexture(GL_TEXTURE0);
 }
 
 }  // namespace go3d::d3d

@@ -36,4 +36,7 @@ struct GlContext
     }
 };
 
+// The size of the window's framebuffer, which is not always the window's.
+void WindowDrawableSize(SDL_Window* window, int& width, int& height);
+
 }  // namespace go3d::d3d

@@ -15,7 +15,8 @@ namespace go3d::d3d {
 // Uniform groups, each re-sent to a program when its version moves on.
 enum UniformGroup
 {
-    kGroupTransform,
+    kGroupTransform,   // world-view and normal matrix
+    kGroupProjection,  // projection, pixel offset, flip
     kGroupMaterial,
     kGroupLights,
     kGroupGlobals,

@@ -72,6 +72,10 @@ bool EnsureVideo()
     // window and dropped with the last one.
     if (SDL_GL_LoadLibrary(nullptr) != 0)
         std::fprintf(stderr, "The OpenGL library could not be loaded: %s\n", SDL_GetError());
+    // With the depth and stencil of the engine's back buffer, so that the
+    // device can draw into the window's own framebuffer.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     return true;
 }
 

@@ -94,7 +94,9 @@ protected:
     void SetUp() override { Open(D3DFMT_D24S8, D3DFMT_X8R8G8B8); }
     void TearDown() override { Close(); }
 
-    void Open(D3DFORMAT depth, D3DFORMAT back, D3DMULTISAMPLE_TYPE samples = 0)
+    // A framed window's client area is smaller than the back buffer, so its
+    // frames are copied and scaled; a popup's is the back buffer's size.
+    void Open(D3DFORMAT depth, D3DFORMAT back, D3DMULTISAMPLE_TYPE samples = 0, DWORD style = WS_OVERLAPPEDWINDOW)
     {
         static bool registered = false;
         if (!registered)
@@ -106,7 +108,7 @@ protected:
             RegisterClassExA(&wc);
             registered = true;
         }
-        window = CreateWindowExA(0, "D3DTest", "d3d", WS_OVERLAPPEDWINDOW, 0, 0, kSize, kSize, nullptr, nullptr,
+        window = CreateWindowExA(0, "D3DTest", "d3d", style, 0, 0, kSize, kSize, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         d3d = Direct3DCreate8(D3D_SDK_VERSION);

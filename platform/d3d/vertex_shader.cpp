@@ -188,7 +188,13 @@ std::string Register(const ShaderOperand& o, UINT row)
     switch (o.type)
     {
     case kTemp: return "r[" + N(o.number + row) + "]";
-    case kInput: return "v" + N(o.number + row);
+    case kInput:
+    {
+        // Appended, not "v" + ...: g++ 12 at -O3 warns falsely of an overlap.
+        std::string name = "v";
+        name += N(o.number + row);
+        return name;
+    }
     default:
         if (o.relative)
             return "C(a0 + " + N(o.number + row) + ")";

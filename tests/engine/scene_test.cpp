@@ -96,7 +96,8 @@ TEST(Scene, EightLightSlotsFilledFromTheFront)
     CountedLight* lights[9];
     for (int i = 0; i < 9; ++i) {
         lights[i] = new CountedLight(&deaths);
-        lights[i]->Name = FromFile(("L" + std::to_string(i)).c_str());
+        const char name[3] = {'L', char('0' + i), '\0'};
+        lights[i]->Name = FromFile(name);
         scene.AddLight(lights[i]);
     }
     for (int i = 0; i < 8; ++i)

@@ -386,6 +386,32 @@ protected:
         return path;
     }
 
+    // Files the loaders refuse whole: nothing to open, no main chunk first,
+    // no editor block.
+    struct NoScene
+    {
+        const char* what;
+        std::string path;
+    };
+    std::vector<NoScene> NoSceneFiles()
+    {
+        Writer notMain;
+        notMain.BeginChunk(0x1234);
+        notMain.Dword(0);
+        notMain.EndChunk();
+        Writer noEditor;
+        noEditor.BeginChunk(tds::Chunk_Main);
+        noEditor.BeginChunk(0x0002);
+        noEditor.Dword(3);
+        noEditor.EndChunk();
+        noEditor.EndChunk();
+        return {
+            {"missing file", dir + "/missing.3ds"},
+            {"first chunk not the main chunk", File(notMain.Result(), "notmain.3ds")},
+            {"no editor block", File(noEditor.Result(), "noeditor.3ds")},
+        };
+    }
+
     std::unique_ptr<Object> Load(const std::string& path, const char* name)
     {
         Object* o = nullptr;
@@ -834,25 +860,7 @@ TEST_F(SceneLoaderTest, LoadMaterialsFailuresLeaveTheArray)
     ASSERT_TRUE(Materials(File(scene.Build(), "good.3ds")));
     Material* const before = sl::MaterialArray;
 
-    Writer notMain;
-    notMain.BeginChunk(0x1234);
-    notMain.Dword(0);
-    notMain.EndChunk();
-    Writer noEditor;
-    noEditor.BeginChunk(tds::Chunk_Main);
-    noEditor.BeginChunk(0x0002);
-    noEditor.Dword(3);
-    noEditor.EndChunk();
-    noEditor.EndChunk();
-    const struct
-    {
-        const char* what;
-        std::string path;
-    } cases[] = {
-        {"missing file", dir + "/missing.3ds"},
-        {"first chunk not the main chunk", File(notMain.Result(), "notmain.3ds")},
-        {"no editor block", File(noEditor.Result(), "noeditor.3ds")},
-    };
+    const std::vector<NoScene> cases = NoSceneFiles();
     for (const auto& c : cases) {
         EXPECT_FALSE(Materials(c.path)) << c.what;
         EXPECT_EQ(sl::MaterialArray, before) << c.what;
@@ -1578,25 +1586,7 @@ TEST_F(LoadSceneTest, ASideFileThatDoesNotFitIsReplacedByComputedNormals)
 
 TEST_F(LoadSceneTest, FailuresHandOutNoScene)
 {
-    Writer notMain;
-    notMain.BeginChunk(0x1234);
-    notMain.Dword(0);
-    notMain.EndChunk();
-    Writer noEditor;
-    noEditor.BeginChunk(tds::Chunk_Main);
-    noEditor.BeginChunk(0x0002);
-    noEditor.Dword(3);
-    noEditor.EndChunk();
-    noEditor.EndChunk();
-    const struct
-    {
-        const char* what;
-        std::string path;
-    } cases[] = {
-        {"missing file", dir + "/missing.3ds"},
-        {"first chunk not the main chunk", File(notMain.Result(), "notmain.3ds")},
-        {"no editor block", File(noEditor.Result(), "noeditor.3ds")},
-    };
+    const std::vector<NoScene> cases = NoSceneFiles();
     for (const auto& c : cases)
         EXPECT_EQ(LoadWhole(c.path), nullptr) << c.what;
 

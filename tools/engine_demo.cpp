@@ -2,12 +2,12 @@
 // its point light and a particle burst that repeats. engine_demo [seconds]
 
 #include "engine/3dengine.h"
-#include "engine/exceptions.h"
 #include "engine/lights.h"
 #include "engine/object.h"
 #include "engine/particles.h"
 #include "engine/textureman.h"
 #include "platform/win/win32.h"
+#include "tools/demo_window.h"
 
 #include <chrono>
 #include <cstdio>
@@ -16,15 +16,6 @@
 
 namespace
 {
-bool running = true;
-
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
-{
-    if (msg == WM_CLOSE || (msg == WM_KEYDOWN && w == VK_ESCAPE))
-        running = false;
-    return DefWindowProcA(hwnd, msg, w, l);
-}
-
 void ConfigureBurst(ParticleSystem& burst, GraphicsContext* gc)
 {
     burst.SetPosition(Vector3(2.0f, -1.2f, 0.0f));
@@ -46,40 +37,13 @@ void ConfigureBurst(ParticleSystem& burst, GraphicsContext* gc)
 int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = "EngineDemo";
-    RegisterClassExA(&wc);
-    HWND window = CreateWindowExA(0, "EngineDemo", "Engine: cube, halo and burst", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  0, 0, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (window == nullptr) {
-        std::fprintf(stderr, "no window\n");
+    HWND window = demo::OpenWindow("EngineDemo", "Engine: cube, halo and burst", 640, 480);
+    if (window == nullptr)
         return 1;
-    }
-
-    GraphicsContext* gc = nullptr;
     std::unique_ptr<Engine3D> engine;
-    try {
-        engine = std::make_unique<Engine3D>();
-        GraphicsInitParameters p;
-        p.XRes = 640;
-        p.YRes = 480;
-        p.Bpp = 32;
-        p.DepthBits = 24;
-        p.DevType = D3DDEVTYPE_HAL;
-        p.HardwareTnL = true;
-        p.NumBuffers = 1;
-        p.DontCareFlags = DONT_CARE_BPP | DONT_CARE_REFRESH | DONT_CARE_ALPHA | DONT_CARE_TNL;
-        gc = engine->CreateGraphicsContext(window, 0, &p);
-    } catch (const EngineInitException& e) {
-        std::fprintf(stderr, "%s\n", e.GetErrorString().c_str());
+    GraphicsContext* gc = demo::OpenDevice(window, 640, 480, engine);
+    if (gc == nullptr)
         return 1;
-    }
-    if (gc == nullptr) {
-        std::fprintf(stderr, "no graphics context\n");
-        return 1;
-    }
 
     Matrix4x4 view;
     view.SetTranslation(0, 0, 8);
@@ -101,14 +65,7 @@ int main(int argc, char** argv)
     float burstStart = 0.0f;
 
     const auto start = std::chrono::steady_clock::now();
-    while (running) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                running = false;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+    while (demo::PumpMessages()) {
         const float t = std::chrono::duration<float>(std::chrono::steady_clock::now() - start).count();
         if (t > seconds)
             break;

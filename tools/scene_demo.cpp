@@ -6,12 +6,12 @@
 
 #include "engine/3dengine.h"
 #include "engine/camera.h"
-#include "engine/exceptions.h"
 #include "engine/object.h"
 #include "engine/scene.h"
 #include "engine/sceneloader.h"
 #include "platform/d3d/readback.h"
 #include "platform/win/win32.h"
+#include "tools/demo_window.h"
 #include "tools/png_file.h"
 #include "tools/shadow_scene.h"
 #include "tools/tds_writer.h"
@@ -30,14 +30,6 @@ constexpr int Width = 640;
 constexpr int Height = 480;  // the scene projects with the aspect 4:3
 constexpr float OrbitSpeed = 0.3f;  // radians a second
 
-bool running = true;
-
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
-{
-    if (msg == WM_CLOSE || (msg == WM_KEYDOWN && w == VK_ESCAPE))
-        running = false;
-    return DefWindowProcA(hwnd, msg, w, l);
-}
 
 // A folder of our own under the temporary folder, removed with what it holds.
 class TemporaryFolder
@@ -95,40 +87,13 @@ int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     const char* screenshot = argc > 2 ? argv[2] : nullptr;
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = "SceneDemo";
-    RegisterClassExA(&wc);
-    HWND window = CreateWindowExA(0, "SceneDemo", "Scene: shadows and a halo", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  Width, Height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (window == nullptr) {
-        std::fprintf(stderr, "no window\n");
+    HWND window = demo::OpenWindow("SceneDemo", "Scene: shadows and a halo", Width, Height);
+    if (window == nullptr)
         return 1;
-    }
-
-    GraphicsContext* gc = nullptr;
     std::unique_ptr<Engine3D> engine;
-    try {
-        engine = std::make_unique<Engine3D>();
-        GraphicsInitParameters p;
-        p.XRes = Width;
-        p.YRes = Height;
-        p.Bpp = 32;
-        p.DepthBits = 24;  // with a stencil buffer for the shadows
-        p.DevType = D3DDEVTYPE_HAL;
-        p.HardwareTnL = true;
-        p.NumBuffers = 1;
-        p.DontCareFlags = DONT_CARE_BPP | DONT_CARE_REFRESH | DONT_CARE_ALPHA | DONT_CARE_TNL;
-        gc = engine->CreateGraphicsContext(window, 0, &p);
-    } catch (const EngineInitException& e) {
-        std::fprintf(stderr, "%s\n", e.GetErrorString().c_str());
+    GraphicsContext* gc = demo::OpenDevice(window, Width, Height, engine);
+    if (gc == nullptr)
         return 1;
-    }
-    if (gc == nullptr) {
-        std::fprintf(stderr, "no graphics context\n");
-        return 1;
-    }
 
     std::unique_ptr<Scene> scene = LoadShadowScene(gc);
     if (scene == nullptr)
@@ -157,14 +122,7 @@ int main(int argc, char** argv)
 
     const auto begin = std::chrono::steady_clock::now();
     float t = 0.0f;
-    while (running) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                running = false;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+    while (demo::PumpMessages()) {
         t = std::chrono::duration<float>(std::chrono::steady_clock::now() - begin).count();
         if (t > seconds)
             break;

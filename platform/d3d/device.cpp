@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <epoxy/egl.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstring>
@@ -30,6 +31,18 @@ HRESULT Refuse(const char* what, DWORD value)
 {
     ReportUnsupported(what, value);
     return D3DERR_INVALIDCALL;
+}
+
+// Mesa's software rasteriser builds each frame's scene in 64 KiB heap blocks
+// and frees them once the frame is drawn. Past glibc's default threshold the
+// freed top of the heap goes back to the kernel, and the next frame faults it
+// in again page by page, on the thread that draws: a board whose draws each
+// change the fragment program makes a scene of many megabytes, and that cost
+// several times its drawing. Keep the freed heap instead.
+void KeepFreedHeap()
+{
+    constexpr int kKeep = 64 << 20;
+    mallopt(M_TRIM_THRESHOLD, kKeep);
 }
 
 }  // namespace
@@ -108,6 +121,7 @@ HRESULT Device::Create(Adapter* adapter, D3DDEVTYPE type, HWND window, DWORD beh
 
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return D3DERR_NOTAVAILABLE;
+    KeepFreedHeap();
     auto gl = std::make_shared<GlContext>();
     gl->window = sdl;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);

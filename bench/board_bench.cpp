@@ -134,7 +134,7 @@ struct PlainDraw
     D3DMATRIX world{};
     int view = 0;  // 0 the main camera, 1 the panel's, 2 the indicator's
     const D3DMATERIAL8* material = nullptr;
-    GLuint texture = 0;
+    GLuint texture = 0, reflection = 0;
     GLenum src = GL_ONE, dst = GL_ZERO;
     bool lit = true, depth = true, depthWrite = true;
 };
@@ -163,6 +163,8 @@ PlainDraw DrawOf(Object* o, int view, bool lit, bool depth)
     d.material = o->Material.GetD3DMaterial();
     if (auto* t = dynamic_cast<Texture*>(o->Material.Textures[TextureMap]))
         d.texture = t->Name();
+    if (auto* t = dynamic_cast<Texture*>(o->Material.Textures[ReflectionMap]))
+        d.reflection = t->Name();
     d.src = BlendFactor(o->SrcBlend);
     d.dst = BlendFactor(o->DestBlend);
     d.lit = lit;
@@ -210,6 +212,7 @@ Figures PlainSide(bool small)
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glActiveTexture(GL_TEXTURE0);
     glBindSampler(0, 0);
+    glBindSampler(1, 0);
     const GLsizei w = small ? 64 : 1024, h = small ? 64 : 768;
     glViewport(0, 768 - h, w, h);
     glScissor(0, 768 - h, w, h);
@@ -246,6 +249,13 @@ Figures PlainSide(bool small)
             {
                 glUniform1i(program.textured, d.texture != 0);
                 glBindTexture(GL_TEXTURE_2D, d.texture);
+            }
+            if (!last || d.reflection != last->reflection)
+            {
+                glUniform1i(program.reflected, d.reflection != 0);
+                glActiveTexture(GL_TEXTURE1);
+                glBindTexture(GL_TEXTURE_2D, d.reflection);
+                glActiveTexture(GL_TEXTURE0);
             }
             if (!last || d.material != last->material)
                 SetPlainMaterial(program, *d.material);

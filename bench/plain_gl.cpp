@@ -22,12 +22,15 @@ in vec2 aTex;
 out vec4 vColor;
 out vec4 vSpecular;
 out vec2 vTex;
+out vec3 vNormal;
 void main()
 {
     vec3 P = (uWorldView * vec4(aPosition, 1.0)).xyz;
+    vNormal = vec3(0.0);
     if (uLit)
     {
         vec3 N = uNormalMatrix * aNormal;
+        vNormal = N;
         vec3 d = uLightPosition - P;
         float dist = length(d);
         vec3 L = d / dist;
@@ -55,14 +58,18 @@ void main()
 )";
 
 const char* kFragment = R"(#version 130
-uniform bool uTextured;
-uniform sampler2D uTexture;
+uniform bool uTextured, uReflected;
+uniform sampler2D uTexture, uReflection;
 in vec4 vColor;
 in vec4 vSpecular;
 in vec2 vTex;
+in vec3 vNormal;
 void main()
 {
     vec4 c = uTextured ? vColor * texture2D(uTexture, vTex) : vColor;
+    // A reflection map is added, looked up by the camera-space normal.
+    if (uReflected)
+        c.rgb += texture2D(uReflection, normalize(vNormal).xy * 0.5 + 0.5).rgb;
     gl_FragColor = clamp(vec4(c.rgb + vSpecular.rgb, c.a), 0.0, 1.0);
 }
 )";
@@ -108,7 +115,9 @@ PlainProgram MakePlainProgram()
     p.lightPosition = u("uLightPosition");
     p.lit = u("uLit");
     p.textured = u("uTextured");
+    p.reflected = u("uReflected");
     glUniform1i(u("uTexture"), 0);
+    glUniform1i(u("uReflection"), 1);
     glUniform1i(p.lit, 1);
     return p;
 }

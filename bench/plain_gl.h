@@ -2,7 +2,8 @@
 
 // The plain-OpenGL side of the benchmarks: one program that lights the
 // engine's 68-byte vertices with one point light as Direct3D does (or takes
-// their colour unlit), optionally modulated by a texture, and the matrix
+// their colour unlit), optionally modulated by a texture and with a
+// reflection map added (looked up by the camera-space normal), and the matrix
 // work a program of its own would do on the CPU.
 
 #include <epoxy/gl.h>
@@ -14,10 +15,11 @@ namespace bench {
 struct PlainProgram
 {
     GLuint program = 0;
-    GLint worldView, proj, normalMatrix, diffuse, ambient, specular, power, lightPosition, lit, textured;
+    GLint worldView, proj, normalMatrix, diffuse, ambient, specular, power, lightPosition, lit, textured, reflected;
 };
 
-// Compiled, linked and current, with the sampler on unit 0.
+// Compiled, linked and current, with the texture on unit 0 and the
+// reflection map on unit 1.
 PlainProgram MakePlainProgram();
 // The engine vertex's position, normal, colour and first texture
 // coordinates from the array buffer bound now.

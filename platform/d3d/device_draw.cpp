@@ -631,6 +631,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     if (direct_)
     {
         SDL_GL_SwapWindow(gl_->window);
+        AfterPresent();
         UseWindow(WindowCanHoldBackBuffer());
         return D3D_OK;
     }

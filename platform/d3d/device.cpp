@@ -280,6 +280,7 @@ HRESULT Device::MakeTargets()
         // A window without depth or stencil refuses the question; 0 stays.
     }
     glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+    untouched_ = true;
     UseWindow(WindowCanHoldBackBuffer());
     return D3D_OK;
 }
@@ -322,19 +323,45 @@ void Device::UseWindow(bool direct)
     const GLuint from = BackFramebuffer();
     direct_ = direct;
     const GLuint to = BackFramebuffer();
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+    const GLbitfield depthBits =
+        autoDepth_ ? GL_DEPTH_BUFFER_BIT | (HasStencil(autoDepth_->Desc().Format) ? GL_STENCIL_BUFFER_BIT : 0u) : 0u;
     glState_.Enable(GL_SCISSOR_TEST, false);
-    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    if (autoDepth_)
-        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h,
-                          GL_DEPTH_BUFFER_BIT | (HasStencil(autoDepth_->Desc().Format) ? GL_STENCIL_BUFFER_BIT : 0u),
-                          GL_NEAREST);
+    if (untouched_)
+    {
+        // What the targets were made with, cleared again: a copy's first use
+        // compiles a shader, tens of milliseconds on a software renderer.
+        glBindFramebuffer(GL_FRAMEBUFFER, to);
+        glClearColor(0, 0, 0, 1);
+        glClearDepth(1.0);
+        glClearStencil(0);
+        glState_.ColorMask(true, true, true, true);
+        glState_.DepthMask(true);
+        glState_.StencilMask(0xFF);
+        glClear(GL_COLOR_BUFFER_BIT | depthBits);
+        Dirty(kDirtyFixed);
+    }
+    else
+    {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        if (depthBits)
+            glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, depthBits, GL_NEAREST);
+    }
     glState_.Enable(GL_SCISSOR_TEST, true);
     if (target_ == backBuffer_)
         AttachTargets(target_, depthTarget_);
     else
         glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+}
+
+void Device::TakeWindowWhileUntouched()
+{
+    // The window is sized after the device is made, before the first frame:
+    // taken now, the first frame is drawn into it rather than copied there.
+    if (!direct_ && WindowCanHoldBackBuffer())
+        UseWindow(true);
+    untouched_ = false;
 }
 
 HRESULT Device::GetDirect3D(IDirect3D8** d3d)

@@ -119,6 +119,14 @@ private:
     bool WindowCanHoldBackBuffer() const;
     // Moves the back buffer and its depth between the window and fbo_.
     void UseWindow(bool direct);
+    // Before a draw, clear or present: the first time, a window that has
+    // come to the back buffer's size takes it over.
+    void BeforeBackBufferUse()
+    {
+        if (untouched_)
+            TakeWindowWhileUntouched();
+    }
+    void TakeWindowWhileUntouched();
     void ApplyFixedState();
     HRESULT AttachTargets(Surface* color, Surface* depth);
     // A renderbuffer surface of the layer's sample counts and size limit.
@@ -173,6 +181,9 @@ private:
     // when it can: the same formats and size, no multisampling, and the
     // back buffer never paired with another surface (pairedBack_).
     bool direct_ = false, pairedBack_ = false;
+    // Nothing has been drawn or cleared since the targets were made: the
+    // back buffer holds black, its depth 1 and its stencil 0.
+    bool untouched_ = false;
     struct
     {
         GLint red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0, samples = 0;

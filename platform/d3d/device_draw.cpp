@@ -429,6 +429,7 @@ HRESULT Device::CheckDrawable(D3DPRIMITIVETYPE type, const char*& why)
     if (!layout_.valid)
         return why = "no vertex format", D3DERR_INVALIDCALL;
     gl_->MakeCurrent();
+    BeforeBackBufferUse();
     if (dirty_ & kDirtyFixed)
     {
         ApplyFixedState();
@@ -580,6 +581,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if ((flags & D3DCLEAR_STENCIL) && !hasStencil_)
         return D3DERR_INVALIDCALL;
     gl_->MakeCurrent();
+    BeforeBackBufferUse();
     GLbitfield bits = 0;
     if (flags & D3DCLEAR_TARGET)
     {
@@ -628,6 +630,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     if (sourceRect || destRect || (destWindow && destWindow != window_))
         return Refuse("Present with rectangles or another window", 0);
     gl_->MakeCurrent();
+    BeforeBackBufferUse();
     if (direct_)
     {
         SDL_GL_SwapWindow(gl_->window);

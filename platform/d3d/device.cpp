@@ -211,16 +211,18 @@ ULONG Device::Release()
 
 HRESULT Device::MakeTargets()
 {
-    const UINT w = parameters_.BackBufferWidth, h = parameters_.BackBufferHeight;
-    const auto samples = static_cast<GLsizei>(parameters_.MultiSampleType);
+    // The formats are tried on one texel here; the back buffer's storage is
+    // made when a frame first goes to fbo_ (StoreBackBuffer), which a window
+    // of the back buffer's size by the first frame never needs.
     fbo_ = GlFramebuffer(NewGlFramebuffer());
     drawFbo_ = fbo_.get();
+    const auto samples = static_cast<GLsizei>(parameters_.MultiSampleType);
     GlRenderbuffer color(NewGlRenderbuffer());
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_.get());
     glBindRenderbuffer(GL_RENDERBUFFER, color.get());
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, ColorRenderFormat(parameters_.BackBufferFormat),
-                                     static_cast<GLsizei>(w), static_cast<GLsizei>(h));
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, ColorRenderFormat(parameters_.BackBufferFormat), 1, 1);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color.get());
+    const UINT w = parameters_.BackBufferWidth, h = parameters_.BackBufferHeight;
     backBuffer_ = new Surface(gl_, Surface::Kind::Color, std::move(color), w, h, parameters_.BackBufferFormat,
                               parameters_.MultiSampleType);
     target_ = backBuffer_;
@@ -230,8 +232,7 @@ HRESULT Device::MakeTargets()
         GlRenderbuffer depth(NewGlRenderbuffer());
         glBindRenderbuffer(GL_RENDERBUFFER, depth.get());
         glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples,
-                                         DepthRenderFormat(parameters_.AutoDepthStencilFormat),
-                                         static_cast<GLsizei>(w), static_cast<GLsizei>(h));
+                                         DepthRenderFormat(parameters_.AutoDepthStencilFormat), 1, 1);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, hasStencil_ ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
                                   GL_RENDERBUFFER, depth.get());
         autoDepth_ = new Surface(gl_, Surface::Kind::Depth, std::move(depth), w, h,
@@ -241,24 +242,6 @@ HRESULT Device::MakeTargets()
     }
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         return D3DERR_NOTAVAILABLE;
-    if (samples > 0)
-    {
-        resolveFbo_ = GlFramebuffer(NewGlFramebuffer());
-        resolveColor_ = GlRenderbuffer(NewGlRenderbuffer());
-        glBindFramebuffer(GL_FRAMEBUFFER, resolveFbo_.get());
-        glBindRenderbuffer(GL_RENDERBUFFER, resolveColor_.get());
-        glRenderbufferStorage(GL_RENDERBUFFER, ColorRenderFormat(parameters_.BackBufferFormat),
-                              static_cast<GLsizei>(w), static_cast<GLsizei>(h));
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, resolveColor_.get());
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo_.get());
-    }
-    // A new back buffer holds black, an untouched depth buffer 1 and stencil 0.
-    glClearColor(0, 0, 0, 1);
-    glClearDepth(1.0);
-    glClearStencil(0);
-    glState_.Enable(GL_SCISSOR_TEST, false);
-    glClear(GL_COLOR_BUFFER_BIT | (hasDepth_ ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0));
-    glState_.Enable(GL_SCISSOR_TEST, true);
 
     GLint doubleBuffered = 0;
     glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
@@ -281,8 +264,59 @@ HRESULT Device::MakeTargets()
     }
     glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     untouched_ = true;
-    UseWindow(WindowCanHoldBackBuffer());
+    return WindowCanHoldBackBuffer() ? UseWindow(true) : D3D_OK;
+}
+
+HRESULT Device::StoreBackBuffer()
+{
+    if (backStored_)
+        return D3D_OK;
+    const auto w = static_cast<GLsizei>(parameters_.BackBufferWidth);
+    const auto h = static_cast<GLsizei>(parameters_.BackBufferHeight);
+    const auto samples = static_cast<GLsizei>(parameters_.MultiSampleType);
+    while (glGetError() != GL_NO_ERROR)
+    {
+        // Left by earlier calls; the check below is about this storage.
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, backBuffer_->Renderbuffer());
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, ColorRenderFormat(parameters_.BackBufferFormat), w, h);
+    if (autoDepth_)
+    {
+        glBindRenderbuffer(GL_RENDERBUFFER, autoDepth_->Renderbuffer());
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples,
+                                         DepthRenderFormat(parameters_.AutoDepthStencilFormat), w, h);
+    }
+    if (samples > 0)
+    {
+        resolveFbo_ = GlFramebuffer(NewGlFramebuffer());
+        resolveColor_ = GlRenderbuffer(NewGlRenderbuffer());
+        glBindFramebuffer(GL_FRAMEBUFFER, resolveFbo_.get());
+        glBindRenderbuffer(GL_RENDERBUFFER, resolveColor_.get());
+        glRenderbufferStorage(GL_RENDERBUFFER, ColorRenderFormat(parameters_.BackBufferFormat), w, h);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, resolveColor_.get());
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo_.get());
+    ClearAsNew();
+    glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+    if (glGetError() != GL_NO_ERROR)
+        return D3DERR_OUTOFVIDEOMEMORY;
+    backStored_ = true;
     return D3D_OK;
+}
+
+void Device::ClearAsNew()
+{
+    // A new back buffer holds black, an untouched depth buffer 1 and stencil 0.
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glState_.ColorMask(true, true, true, true);
+    glState_.DepthMask(true);
+    glState_.StencilMask(0xFF);
+    glState_.Enable(GL_SCISSOR_TEST, false);
+    glClear(GL_COLOR_BUFFER_BIT | (autoDepth_ ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0u));
+    glState_.Enable(GL_SCISSOR_TEST, true);
+    Dirty(kDirtyFixed);
 }
 
 bool Device::WindowCanHoldBackBuffer() const
@@ -313,55 +347,57 @@ bool Device::WindowCanHoldBackBuffer() const
     return w.depth == depth && (!HasStencil(parameters_.AutoDepthStencilFormat) || w.stencil == 8);
 }
 
-void Device::UseWindow(bool direct)
+HRESULT Device::UseWindow(bool direct)
 {
     if (direct == direct_)
-        return;
+        return D3D_OK;
+    if (!direct)
+    {
+        const HRESULT hr = StoreBackBuffer();
+        if (FAILED(hr))
+            return hr;
+    }
     // The back buffer keeps what it holds, as it would on a device that
     // never moved it.
-    const auto w = static_cast<GLint>(parameters_.BackBufferWidth), h = static_cast<GLint>(parameters_.BackBufferHeight);
     const GLuint from = BackFramebuffer();
     direct_ = direct;
     const GLuint to = BackFramebuffer();
-    const GLbitfield depthBits =
-        autoDepth_ ? GL_DEPTH_BUFFER_BIT | (HasStencil(autoDepth_->Desc().Format) ? GL_STENCIL_BUFFER_BIT : 0u) : 0u;
-    glState_.Enable(GL_SCISSOR_TEST, false);
     if (untouched_)
     {
-        // What the targets were made with, cleared again: a copy's first use
-        // compiles a shader, tens of milliseconds on a software renderer.
+        // Cleared again rather than copied: a copy's first use compiles a
+        // shader, tens of milliseconds on a software renderer.
         glBindFramebuffer(GL_FRAMEBUFFER, to);
-        glClearColor(0, 0, 0, 1);
-        glClearDepth(1.0);
-        glClearStencil(0);
-        glState_.ColorMask(true, true, true, true);
-        glState_.DepthMask(true);
-        glState_.StencilMask(0xFF);
-        glClear(GL_COLOR_BUFFER_BIT | depthBits);
-        Dirty(kDirtyFixed);
+        ClearAsNew();
     }
     else
     {
+        const auto w = static_cast<GLint>(parameters_.BackBufferWidth);
+        const auto h = static_cast<GLint>(parameters_.BackBufferHeight);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+        glState_.Enable(GL_SCISSOR_TEST, false);
         glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        if (depthBits)
-            glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, depthBits, GL_NEAREST);
+        if (autoDepth_)
+            glBlitFramebuffer(0, 0, w, h, 0, 0, w, h,
+                              GL_DEPTH_BUFFER_BIT | (HasStencil(autoDepth_->Desc().Format) ? GL_STENCIL_BUFFER_BIT : 0u),
+                              GL_NEAREST);
+        glState_.Enable(GL_SCISSOR_TEST, true);
     }
-    glState_.Enable(GL_SCISSOR_TEST, true);
     if (target_ == backBuffer_)
-        AttachTargets(target_, depthTarget_);
-    else
-        glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+        return AttachTargets(target_, depthTarget_);
+    glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+    return D3D_OK;
 }
 
-void Device::TakeWindowWhileUntouched()
+HRESULT Device::TakeWindowWhileUntouched()
 {
     // The window is sized after the device is made, before the first frame:
     // taken now, the first frame is drawn into it rather than copied there.
-    if (!direct_ && WindowCanHoldBackBuffer())
-        UseWindow(true);
+    HRESULT hr = D3D_OK;
+    if (!direct_)
+        hr = WindowCanHoldBackBuffer() ? UseWindow(true) : StoreBackBuffer();
     untouched_ = false;
+    return hr;
 }
 
 HRESULT Device::GetDirect3D(IDirect3D8** d3d)
@@ -955,6 +991,12 @@ HRESULT Device::ReadBackBuffer(std::vector<std::uint32_t>& pixels, UINT& width, 
     const auto w = static_cast<GLint>(width), h = static_cast<GLint>(height);
     // The window's back buffer keeps the frame after a swap on Mesa's
     // software paths (a pbuffer has one buffer; X copies the back out).
+    if (!direct_)
+    {
+        const HRESULT hr = StoreBackBuffer();
+        if (FAILED(hr))
+            return hr;
+    }
     GLuint source = BackFramebuffer();
     if (resolveFbo_)
     {

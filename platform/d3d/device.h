@@ -117,16 +117,15 @@ private:
     HRESULT MakeTargets();
     GLuint BackFramebuffer() const { return direct_ ? 0 : fbo_.get(); }
     bool WindowCanHoldBackBuffer() const;
+    // Gives fbo_'s back buffer and depth their full storage, cleared as new.
+    HRESULT StoreBackBuffer();
+    void ClearAsNew();  // the bound framebuffer
     // Moves the back buffer and its depth between the window and fbo_.
-    void UseWindow(bool direct);
+    HRESULT UseWindow(bool direct);
     // Before a draw, clear or present: the first time, a window that has
     // come to the back buffer's size takes it over.
-    void BeforeBackBufferUse()
-    {
-        if (untouched_)
-            TakeWindowWhileUntouched();
-    }
-    void TakeWindowWhileUntouched();
+    HRESULT BeforeBackBufferUse() { return untouched_ ? TakeWindowWhileUntouched() : D3D_OK; }
+    HRESULT TakeWindowWhileUntouched();
     void ApplyFixedState();
     HRESULT AttachTargets(Surface* color, Surface* depth);
     // A renderbuffer surface of the layer's sample counts and size limit.
@@ -184,6 +183,7 @@ private:
     // Nothing has been drawn or cleared since the targets were made: the
     // back buffer holds black, its depth 1 and its stencil 0.
     bool untouched_ = false;
+    bool backStored_ = false;  // fbo_'s storage made
     struct
     {
         GLint red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0, samples = 0;

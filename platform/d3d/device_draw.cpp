@@ -429,7 +429,8 @@ HRESULT Device::CheckDrawable(D3DPRIMITIVETYPE type, const char*& why)
     if (!layout_.valid)
         return why = "no vertex format", D3DERR_INVALIDCALL;
     gl_->MakeCurrent();
-    BeforeBackBufferUse();
+    if (FAILED(BeforeBackBufferUse()))
+        return why = "back buffer storage", D3DERR_OUTOFVIDEOMEMORY;
     if (dirty_ & kDirtyFixed)
     {
         ApplyFixedState();
@@ -581,7 +582,8 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if ((flags & D3DCLEAR_STENCIL) && !hasStencil_)
         return D3DERR_INVALIDCALL;
     gl_->MakeCurrent();
-    BeforeBackBufferUse();
+    if (const HRESULT hr = BeforeBackBufferUse(); FAILED(hr))
+        return hr;
     GLbitfield bits = 0;
     if (flags & D3DCLEAR_TARGET)
     {
@@ -630,13 +632,13 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     if (sourceRect || destRect || (destWindow && destWindow != window_))
         return Refuse("Present with rectangles or another window", 0);
     gl_->MakeCurrent();
-    BeforeBackBufferUse();
+    if (const HRESULT hr = BeforeBackBufferUse(); FAILED(hr))
+        return hr;
     if (direct_)
     {
         SDL_GL_SwapWindow(gl_->window);
         AfterPresent();
-        UseWindow(WindowCanHoldBackBuffer());
-        return D3D_OK;
+        return UseWindow(WindowCanHoldBackBuffer());
     }
     int ww = 0, wh = 0;
     WindowDrawableSize(gl_->window, ww, wh);
@@ -658,8 +660,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     glState_.Enable(GL_SCISSOR_TEST, true);
     // A window that has come to the back buffer's size takes it over.
-    UseWindow(WindowCanHoldBackBuffer());
-    return D3D_OK;
+    return UseWindow(WindowCanHoldBackBuffer());
 }
 
 }  // namespace go3d::d3d

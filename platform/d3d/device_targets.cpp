@@ -121,7 +121,8 @@ HRESULT Device::AttachTargets(Surface* color, Surface* depth)
     if ((color == backBuffer_ && depth) || (depth && depth == autoDepth_))
     {
         pairedBack_ = true;
-        UseWindow(false);
+        if (const HRESULT hr = UseWindow(false); FAILED(hr))
+            return hr;
     }
     if (!targetFbo_)
         targetFbo_ = GlFramebuffer(NewGlFramebuffer());

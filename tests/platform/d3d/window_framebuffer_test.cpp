@@ -107,16 +107,49 @@ TEST_F(WindowFramebuffer, PixelsAreThoseOfTheCopiedFrame)
     EXPECT_EQ(differing, 0);
 }
 
-TEST_F(WindowFramebuffer, ANewBackBufferIsBlackWithDepthOneAndStencilZero)
+TEST_F(WindowFramebufferChoice, ANewBackBufferIsBlackWithDepthOneAndStencilZero)
 {
-    EXPECT_EQ(Pixel(3, 3), 0xFF000000u);
-    Unlit();
-    Rs(D3DRS_ZFUNC, D3DCMP_LESS);
-    Rs(D3DRS_STENCILENABLE, TRUE);
-    Rs(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
-    Rs(D3DRS_STENCILREF, 0);
-    ASSERT_EQ(FullQuad(0xFF00FF00, 0.99f), D3D_OK);
-    ExpectColor(Pixel(32, 32), 0, 255, 0);
+    for (const DWORD style : {WS_POPUP, WS_OVERLAPPEDWINDOW})
+    {
+        SCOPED_TRACE(style == WS_POPUP ? "in the window" : "copied");
+        Open(D3DFMT_D24S8, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, style);
+        EXPECT_EQ(Pixel(3, 3), 0xFF000000u);
+        EXPECT_EQ(Pixel(kSize - 1, kSize - 1), 0xFF000000u);
+        Unlit();
+        Rs(D3DRS_ZFUNC, D3DCMP_LESS);
+        Rs(D3DRS_STENCILENABLE, TRUE);
+        Rs(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+        Rs(D3DRS_STENCILREF, 0);
+        ASSERT_EQ(FullQuad(0xFF00FF00, 0.99f), D3D_OK);
+        ExpectColor(Pixel(32, 32), 0, 255, 0);
+        ExpectColor(Pixel(kSize - 1, kSize - 1), 0, 255, 0);
+        Close();
+    }
+}
+
+TEST_F(WindowFramebufferChoice, ABackBufferPairedBeforeAnythingIsDrawnHoldsTheWholeFrame)
+{
+    for (const DWORD style : {WS_POPUP, WS_OVERLAPPEDWINDOW})
+    {
+        SCOPED_TRACE(style == WS_POPUP ? "from the window" : "copied");
+        Open(D3DFMT_D24S8, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, style);
+        IDirect3DSurface8 *frame = nullptr, *other = nullptr;
+        ASSERT_EQ(device->GetRenderTarget(&frame), D3D_OK);
+        ASSERT_EQ(device->CreateDepthStencilSurface(kSize, kSize, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, &other),
+                  D3D_OK);
+        ASSERT_EQ(device->SetRenderTarget(frame, other), D3D_OK);
+        Unlit();
+        Rs(D3DRS_ZENABLE, FALSE);  // the other depth holds nothing defined yet
+        ASSERT_EQ(FullQuad(0xFF00FF00, 0.5f), D3D_OK);
+        const int n = kSize;
+        for (const auto& [x, y] : {std::pair{1, 1}, std::pair{n - 2, n - 2}, std::pair{n / 2, 3}})
+            ExpectColor(Pixel(x, y), 0, 255, 0, 2, "drawn");
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        ExpectColor(Pixel(kSize - 2, kSize - 2), 0, 255, 0, 2, "after Present");
+        frame->Release();
+        other->Release();
+        Close();
+    }
 }
 
 TEST_F(WindowFramebuffer, TheFrameReadsBackAfterPresentAndAsTheFrontBuffer)

@@ -16,6 +16,7 @@ struct FilterCase
     UINT width, height;
     std::vector<D3DCOLOR> top;                  // level 0, row by row
     std::vector<std::vector<D3DCOLOR>> levels;  // the levels below, as the filter makes them
+    D3DFORMAT format = D3DFMT_A8R8G8B8;
 };
 
 class BoxFilter : public DeviceTest, public ::testing::WithParamInterface<FilterCase>
@@ -26,7 +27,7 @@ TEST_P(BoxFilter, EveryLevelAveragesTheOneAbove)
 {
     const auto& c = GetParam();
     IDirect3DTexture8* t = nullptr;
-    ASSERT_EQ(device->CreateTexture(c.width, c.height, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t), D3D_OK);
+    ASSERT_EQ(device->CreateTexture(c.width, c.height, 0, 0, c.format, D3DPOOL_MANAGED, &t), D3D_OK);
     ASSERT_EQ(t->GetLevelCount(), c.levels.size() + 1);
     D3DLOCKED_RECT lr{};
     ASSERT_EQ(t->LockRect(0, &lr, nullptr, 0), D3D_OK);
@@ -60,6 +61,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Each channel on its own, the mean rounded to nearest.
         FilterCase{"TwoByTwo", 2, 2, {0x00000000, 0x04080C10, 0xFF00FF00, 0x01020304}, {{0x41034405}}},
+        // The unused byte of X8R8G8B8 counts for nothing and comes out 0xFF.
+        FilterCase{"NoAlphaByte", 2, 2, {0x00102030, 0x12102030, 0x7F112131, 0x00102030}, {{0xFF102030}},
+                   D3DFMT_X8R8G8B8},
+        // Halving in both directions at every level down to one texel.
+        FilterCase{"EightByTwoChain", 8, 2,
+                   {Rd, Rd, Gn, Gn, Bl, Bl, Wh, Wh, Rd, Rd, Gn, Gn, Bl, Bl, Wh, Wh},
+                   {{Rd, Gn, Bl, Wh}, {0xFF808000, 0xFF8080FF}, {0xFF808080}}},
         FilterCase{"FourByFourChain", 4, 4,
                    {Rd, Rd, Gn, Gn, Rd, Rd, Gn, Gn, Bl, Bl, Wh, Wh, Bl, Bl, Wh, Wh},
                    {{Rd, Gn, Bl, Wh}, {0xFF808080}}},

@@ -162,10 +162,11 @@ private:
     D3DPRESENT_PARAMETERS parameters_;
     DeviceState state_;
 
-    // Targets. The back buffer and its depth surface draw through fbo_,
-    // any other pair through targetFbo_. Texture targets are drawn upside
-    // down, so that their first row is the top of the picture as Direct3D
-    // samples it.
+    // Targets. The back buffer and its depth surface draw through fbo_
+    // (or the window, below), any other pair through targetFbo_. fbo_'s
+    // renderbuffers get their full size only when a frame first goes there
+    // (backStored_). Texture targets are drawn upside down, so that their
+    // first row is the top of the picture as Direct3D samples it.
     GlFramebuffer fbo_, resolveFbo_, targetFbo_;
     GlRenderbuffer resolveColor_;
     Surface* backBuffer_ = nullptr;  // the device's own references
@@ -183,7 +184,7 @@ private:
     // Nothing has been drawn or cleared since the targets were made: the
     // back buffer holds black, its depth 1 and its stencil 0.
     bool untouched_ = false;
-    bool backStored_ = false;  // fbo_'s storage made
+    bool backStored_ = false;
     struct
     {
         GLint red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0, samples = 0;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -9,6 +10,17 @@
 #include "platform/d3d/d3dx8.h"
 #include "platform/d3d/image_decode.h"
 
+namespace {
+
+// A file that gives no texture is said on standard error, whatever the cause:
+// the caller only sees a failure code, and a texture left out draws white.
+void SayUnread(const char* path, const std::string& why)
+{
+    std::fprintf(stderr, "d3dx: cannot read the image %s: %s\n", path, why.c_str());
+}
+
+}  // namespace
+
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* path, IDirect3DTexture8** out)
 {
     using namespace go3d::d3d;
@@ -17,12 +29,19 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* path, I
     *out = nullptr;
     if (!device || !path)
         return D3DERR_INVALIDCALL;
+    errno = 0;
     std::ifstream file(path, std::ios::binary);
     if (!file)
+    {
+        SayUnread(path, errno != 0 ? std::strerror(errno) : "the file cannot be opened");
         return D3DERR_NOTFOUND;
+    }
     const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad())
+    {
+        SayUnread(path, "the file cannot be read");
         return D3DERR_NOTFOUND;
+    }
 
     D3DCAPS8 caps{};
     if (FAILED(device->GetDeviceCaps(&caps)))
@@ -37,7 +56,7 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* path, I
         ok = DecodeJpeg(bytes.data(), bytes.size(), maxSize, image, why);
     if (!ok)
     {
-        std::fprintf(stderr, "d3dx: cannot read the image %s: %s\n", path, why.c_str());
+        SayUnread(path, why);
         return D3DXERR_INVALIDDATA;
     }
 

@@ -292,7 +292,12 @@ TEST_F(BadFiles, ImagesLargerThanATextureAreRefusedBeforeDecoding)
 TEST_F(BadFiles, MissingEmptyAndForeignFilesFail)
 {
     IDirect3DTexture8* t = reinterpret_cast<IDirect3DTexture8*>(this);
-    EXPECT_EQ(D3DXCreateTextureFromFileA(device, temp.File("does-not-exist.png").c_str(), &t), D3DERR_NOTFOUND);
+    const std::string missing = temp.File("does-not-exist.png");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(D3DXCreateTextureFromFileA(device, missing.c_str(), &t), D3DERR_NOTFOUND);
+    // Said as a broken file is: the caller's texture would otherwise just be white.
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "d3dx: cannot read the image " + missing + ": No such file or directory\n");
     EXPECT_EQ(t, nullptr);
     EXPECT_EQ(Load({}, &t), D3DXERR_INVALIDDATA);
     EXPECT_EQ(t, nullptr);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 Timer AppTimer;
 PointLight MainLight;
@@ -39,6 +40,45 @@ const SceneObject SceneObjects[] = {
     {"Board", &BoardObject}, {"Grid", &GridObject}, {"White", &WhiteStone},
     {"Black", &BlackStone},  {"Trapezi", &TrapeziObject},
 };
+const SceneObject StoneModels[] = {{"White", &WhiteStone}, {"Black", &BlackStone}};
+
+// The vertices of an object's first level; 0 for a mesh without one.
+dword VertexCount(Object* object)
+{
+    const TriMesh* mesh = object->GetTriMesh();
+    if (mesh == nullptr || mesh->GetVertexArray(0) == nullptr)
+        return 0;
+    return mesh->GetVertexCount(0);
+}
+
+// Why the scene file's objects cannot make the game: one missing, or not
+// what the board and the stones are built from. Empty when they can.
+std::string SceneFault()
+{
+    const std::string file = "The scene file data/geometry2.3ds";
+    for (const SceneObject& o : SceneObjects)
+        if (*o.Slot == nullptr)
+            return file + " has no object \"" + o.Name + "\"";
+
+    const dword points = BoardSize * BoardSize;
+    const dword gridVertices = VertexCount(GridObject);
+    if (gridVertices < points)
+        return file + ": its object \"Grid\" has " + std::to_string(gridVertices) +
+               " vertices, fewer than the board's " + std::to_string(points) + " intersections";
+    const Vertex* grid = GridObject->GetTriMesh()->GetVertexArray(0);
+    const float spacing = (grid[0].Position - grid[1].Position).Length();
+    if (!(spacing > 0.0f) || !std::isfinite(spacing)) {
+        char distance[32];
+        std::snprintf(distance, sizeof distance, "%g", spacing);
+        return file + ": its object \"Grid\" gives no grid spacing (its first two vertices, neighbouring " +
+               "intersections, lie " + distance + " apart)";
+    }
+
+    for (const SceneObject& stone : StoneModels)
+        if (VertexCount(*stone.Slot) == 0)
+            return file + ": its object \"" + stone.Name + "\" has no vertices to draw a stone with";
+    return {};
+}
 
 void Flatten(Object* stone, const Matrix4x4& ScaleMat)
 {
@@ -113,14 +153,11 @@ bool InitializeScene()
     SceneLoader::SetDataPath("data/");
     for (const SceneObject& o : SceneObjects)
         SceneLoader::LoadObject("data/geometry2.3ds", o.Name, o.Slot);
-    // A scene file without one of them would leave the frame nothing to draw
-    // with; tell the person rather than crash on the first frame.
-    for (const SceneObject& o : SceneObjects) {
-        if (*o.Slot == nullptr) {
-            const std::string text = std::string("The scene file data/geometry2.3ds has no object \"") + o.Name + "\"";
-            MessageBoxA(WindowHandle, text.c_str(), "Fatal Error", MB_ICONERROR);
-            return false;
-        }
+    // The board and the stones are built from these objects: a file that
+    // cannot give them is said, rather than read past or drawn as garbage.
+    if (const std::string fault = SceneFault(); !fault.empty()) {
+        MessageBoxA(WindowHandle, fault.c_str(), "Fatal Error", MB_ICONERROR);
+        return false;
     }
 
     GuiQuad = new Object(Graphics, 1);

@@ -206,7 +206,7 @@ void WriteMesh(ChunkWriter& w, const MeshData& m)
         w.EndChunk();
     }
 
-    if (!m.faces.empty()) {
+    if (!m.faces.empty() || m.emptyFaceList) {
         w.BeginChunk(Chunk_TriMesh_FaceList);
         w.Word(Count(m.faces.size(), "face"));
         for (const Face& f : m.faces) {
@@ -215,7 +215,7 @@ void WriteMesh(ChunkWriter& w, const MeshData& m)
             w.Word(f.b);
             w.Word(f.flags);
         }
-        if (!m.material.empty()) {
+        if (!m.material.empty() && !m.faces.empty()) {
             w.BeginChunk(Chunk_TriMesh_MaterialGroup);
             w.String(m.material);
             w.Word(Count(m.faces.size(), "face"));

@@ -123,6 +123,7 @@ struct MeshData
     std::string name;
     std::vector<Vector3> vertices;   // world positions
     std::vector<Face> faces;         // none: the block is a path
+    bool emptyFaceList = false;      // with no faces: a face list of none, a mesh
     std::vector<Vector2> texCoords;  // none, or one per vertex
     std::string material;            // empty: no material group
     std::optional<LocalAxes> axes;

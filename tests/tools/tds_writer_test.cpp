@@ -150,6 +150,22 @@ INSTANTIATE_TEST_SUITE_P(
                        .H(0x4120, 16 + 15).W(1).W(0).W(2).W(1).W(7)
                        .H(0x4130, 15).S("Wood").W(1).W(0)
                        .b},
+        LayoutCase{"an empty face list makes a mesh without faces, a material or not",
+                   [](tds::ChunkWriter& w) {
+                       tds::MeshData m;
+                       m.name = "E";
+                       m.vertices = {Vector3(1, 2, 3)};
+                       m.material = "Wood";
+                       m.emptyFaceList = true;
+                       tds::WriteMesh(w, m);
+                   },
+                   Expect()
+                       .H(0x4000, 6 + 2 + 6 + 20 + 8)
+                       .S("E")
+                       .H(0x4100, 6 + 20 + 8)
+                       .H(0x4110, 20).W(1).F(1).F(3).F(2)
+                       .H(0x4120, 8).W(0)
+                       .b},
         LayoutCase{"a 24-bit colour rounds to bytes",
                    [](tds::ChunkWriter& w) { tds::WriteColor(w, {1.0f, 0.5019608f, 0.0f}); },
                    Expect().H(0x0011, 9).B({255, 128, 0}).b},

@@ -1,0 +1,171 @@
+// Start-up with a scene file the game cannot build its board or stones from:
+// the program says what is wrong in the "Fatal Error" box and ends as the
+// other fatal errors do, never reading past a mesh. The files are the game's
+// own scene, written by our writer with one thing changed.
+
+#include "engine/window.h"
+#include "game/game.h"
+#include "platform/win/message_box.h"
+#include "tests/support/temp_dir.h"
+#include "tools/game_scene.h"
+#include "tools/tds_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace
+{
+namespace fs = std::filesystem;
+
+std::vector<std::string> Boxes;
+
+void RecordBox(HWND, LPCSTR text, LPCSTR caption, UINT)
+{
+    Boxes.push_back(std::string(caption) + ": " + text);
+}
+
+tds::MeshData& Mesh(tds::SceneFile& scene, const std::string& name)
+{
+    auto it = std::find_if(scene.meshes.begin(), scene.meshes.end(),
+                           [&](const tds::MeshData& m) { return m.name == name; });
+    if (it == scene.meshes.end())
+        throw std::runtime_error("the game's scene has no mesh " + name);
+    return *it;
+}
+
+// The first count vertices of a mesh and no faces: a mesh without faces is a
+// legal one, so only the count is wrong.
+void KeepVertices(tds::MeshData& m, std::size_t count)
+{
+    m.vertices.resize(count);
+    if (!m.texCoords.empty())
+        m.texCoords.resize(count);
+    m.faces.clear();
+    m.emptyFaceList = true;
+}
+
+// The game in a folder of the test's own: a small window's settings, the
+// shipped pictures, and the scene file the case writes.
+class SceneCheck : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const fs::path& dir = folder.Path();
+        std::ofstream(dir / "q3dinit.conf") << "fullscreen = false\n"
+                                               "resolution = 640x480\n"
+                                               "bpp = 32\n"
+                                               "zbufferdepth = 24\n"
+                                               "device = hal\n"
+                                               "tnl = true\n"
+                                               "antialiasing = none\n"
+                                               "dontcareabout = bpp, refresh, alpha\n";
+        fs::create_directory(dir / "data");
+        for (const char* picture : {"gui01.jpg", "wood.jpg", "sheen.jpg"})
+            fs::create_symlink(fs::path(GO3D_SOURCE_DIR) / "data" / picture, dir / "data" / picture);
+        previous = fs::current_path();
+        fs::current_path(dir);
+        SetMessageBoxHook(RecordBox);
+    }
+
+    void TearDown() override
+    {
+        SetMessageBoxHook(nullptr);
+        fs::current_path(previous);
+    }
+
+    void WriteScene(const std::function<void(tds::SceneFile&)>& change)
+    {
+        tds::SceneFile scene = scene::BuildGameScene();
+        change(scene);
+        ASSERT_TRUE(tds::SaveFile("data/geometry2.3ds", scene.Build()));
+    }
+
+    // What the program's entry does after the window class. Should start-up
+    // pass, the quit already waiting ends the game's loop at once.
+    int Run()
+    {
+        RegisterWindowClass();
+        PostQuitMessage(0);
+        return RunApplication();
+    }
+
+    testsupport::TempDir folder;
+    fs::path previous;
+};
+
+struct Fault
+{
+    const char* name;
+    std::function<void(tds::SceneFile&)> change;
+    const char* reason;  // after "The scene file data/geometry2.3ds"
+};
+
+void PrintTo(const Fault& f, std::ostream* os) { *os << f.name; }
+
+class BadScene : public SceneCheck, public ::testing::WithParamInterface<Fault>
+{
+};
+
+TEST_P(BadScene, IsAFatalErrorThatNamesTheObject)
+{
+    WriteScene(GetParam().change);
+    // Exit code 0, as for a missing configuration file; no main loop, so no
+    // frame is drawn.
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Boxes, std::vector<std::string>{std::string("Fatal Error: The scene file data/geometry2.3ds") +
+                                              GetParam().reason});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadScene,
+    ::testing::Values(
+        Fault{"GridOf360", [](tds::SceneFile& s) { KeepVertices(Mesh(s, "Grid"), 360); },
+              ": its object \"Grid\" has 360 vertices, fewer than the board's 361 intersections"},
+        Fault{"GridOf4", [](tds::SceneFile& s) { KeepVertices(Mesh(s, "Grid"), 4); },
+              ": its object \"Grid\" has 4 vertices, fewer than the board's 361 intersections"},
+        Fault{"GridOf1", [](tds::SceneFile& s) { KeepVertices(Mesh(s, "Grid"), 1); },
+              ": its object \"Grid\" has 1 vertices, fewer than the board's 361 intersections"},
+        Fault{"GridOf0", [](tds::SceneFile& s) { KeepVertices(Mesh(s, "Grid"), 0); },
+              ": its object \"Grid\" has 0 vertices, fewer than the board's 361 intersections"},
+        Fault{"GridWithoutSpacing",
+              [](tds::SceneFile& s) {
+                  auto& v = Mesh(s, "Grid").vertices;
+                  v[1] = v[0];
+              },
+              ": its object \"Grid\" gives no grid spacing (its first two vertices, neighbouring intersections, lie 0 "
+              "apart)"},
+        Fault{"WhiteWithoutVertices", [](tds::SceneFile& s) { KeepVertices(Mesh(s, "White"), 0); },
+              ": its object \"White\" has no vertices to draw a stone with"},
+        Fault{"BlackWithoutVertices", [](tds::SceneFile& s) { KeepVertices(Mesh(s, "Black"), 0); },
+              ": its object \"Black\" has no vertices to draw a stone with"},
+        Fault{"NoTable",
+              [](tds::SceneFile& s) { std::erase_if(s.meshes, [](const tds::MeshData& m) { return m.name == "Trapezi"; }); },
+              " has no object \"Trapezi\""}),
+    [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+
+// The panel draws white without its picture; the person at a terminal hears
+// why, as for a broken picture.
+TEST_F(SceneCheck, AMissingPanelPictureIsSaid)
+{
+    WriteScene([](tds::SceneFile&) {});
+    fs::remove("data/gui01.jpg");
+    RegisterWindowClass();
+    WindowHandle = CreateMainWindow("go3d", CENTER_X, CENTER_Y, 100, 50);
+    ASSERT_NE(WindowHandle, nullptr);
+    ::testing::internal::CaptureStderr();
+    const bool started = InitializeScene();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_NE(said.find("cannot read the image data/gui01.jpg: No such file or directory"), std::string::npos) << said;
+    CleanUp();
+}
+
+}  // namespace

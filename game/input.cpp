@@ -30,6 +30,23 @@ BoardPoint* PointAt(const GridPoint& pt)
 {
     return &BoardPoints[pt.Row][pt.Col];
 }
+
+// The frame is stretched over the client area when the window manager gives
+// it another size than the back buffer's; picking works in back-buffer
+// pixels, so a click is taken to the one under its pixel's centre. At the
+// configured size this is the identity.
+GridPoint PickUnder(HWND hwnd, std::int32_t x, std::int32_t y)
+{
+    RECT client{};
+    if (GetClientRect(hwnd, &client)) {
+        const std::int64_t w = client.right - client.left, h = client.bottom - client.top;
+        if (w > 0 && h > 0) {
+            x = static_cast<std::int32_t>((2 * std::int64_t{x} + 1) * ScreenWidth / (2 * w));
+            y = static_cast<std::int32_t>((2 * std::int64_t{y} + 1) * ScreenHeight / (2 * h));
+        }
+    }
+    return PickPoint(x, y);
+}
 }
 
 void ShowEndGame()
@@ -65,7 +82,7 @@ std::int32_t OnKeyDown(HWND hwnd, std::uint32_t vk)
 std::int32_t OnMouseButton(HWND hwnd, std::int32_t x, std::int32_t y, bool left, bool middle, bool right)
 {
     if (left) {
-        const GridPoint pt = PickPoint(x, y);
+        const GridPoint pt = PickUnder(hwnd, x, y);
         if (pt.Row != -1 && pt.Col != -1 && PointAt(pt)->State == Stone_None) {
             BoardPoint* point = PointAt(pt);
             if (IsIllegalMove(point, CurrentPlayer)) {
@@ -101,7 +118,7 @@ std::int32_t OnMouseButton(HWND hwnd, std::int32_t x, std::int32_t y, bool left,
     }
 
     if (middle) {
-        const GridPoint pt = PickPoint(x, y);
+        const GridPoint pt = PickUnder(hwnd, x, y);
         if (pt.Row != -1 && pt.Col != -1) {
             const float s = EvaluateMove(PointAt(pt), CurrentPlayer);
             char eval_str[100];

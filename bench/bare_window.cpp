@@ -23,6 +23,9 @@ int main(int, char**)
     if (!context)
     {
         std::fprintf(stderr, "no OpenGL context: %s\n", SDL_GetError());
+        if (window)
+            SDL_DestroyWindow(window);
+        SDL_Quit();
         return 1;
     }
     glClearColor(0, 0, 0, 1);
@@ -32,5 +35,9 @@ int main(int, char**)
     clock_gettime(CLOCK_REALTIME, &now);
     std::fprintf(stderr, "first frame presented at %lld.%06ld\n", static_cast<long long>(now.tv_sec),
                  now.tv_nsec / 1000);
+    // After the stamp, so that the time measured is the same.
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
     return 0;
 }

@@ -77,6 +77,10 @@ void ThroughTheLayer(benchmark::State& state)
                     D3D_OK)
     {
         state.SkipWithError("no device");
+        if (d3d)
+            d3d->Release();
+        if (window)
+            DestroyWindow(window);
         return;
     }
     const Mesh mesh = MakeSphere();
@@ -141,6 +145,9 @@ void DirectOpenGl(benchmark::State& state)
     if (!context)
     {
         state.SkipWithError("no GL context");
+        if (window)
+            SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return;
     }
     SDL_GL_SetSwapInterval(0);
@@ -204,6 +211,12 @@ void DirectOpenGl(benchmark::State& state)
             SDL_GL_SwapWindow(window);
         },
         directFrame);
+    glDeleteBuffers(1, &ib);
+    glDeleteBuffers(1, &vb);
+    glDeleteProgram(program.program);
+    glDeleteRenderbuffers(1, &depth);
+    glDeleteRenderbuffers(1, &color);
+    glDeleteFramebuffers(1, &fbo);
     SDL_GL_DeleteContext(context);
     SDL_DestroyWindow(window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

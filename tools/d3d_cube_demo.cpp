@@ -88,6 +88,10 @@ int main(int argc, char** argv)
     if (!window || !d3d)
     {
         std::fprintf(stderr, "no window or no Direct3D\n");
+        if (d3d)
+            d3d->Release();
+        if (window)
+            DestroyWindow(window);
         return 1;
     }
     D3DPRESENT_PARAMETERS pp{};
@@ -104,6 +108,8 @@ int main(int argc, char** argv)
     if (d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device) != D3D_OK)
     {
         std::fprintf(stderr, "no device\n");
+        d3d->Release();
+        DestroyWindow(window);
         return 1;
     }
     D3DMATRIX view{};

@@ -1,8 +1,10 @@
 #include "tools/demo_window.h"
 
 #include "engine/exceptions.h"
+#include "engine/textureman.h"
 
 #include <cstdio>
+#include <set>
 
 namespace demo {
 namespace {
@@ -16,20 +18,36 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     return DefWindowProcA(hwnd, msg, w, l);
 }
 
+// Everything the cache holds, once each: a texture may stand under two names.
+void ReleaseCachedTextures(TextureManager& cache)
+{
+    std::set<IDirect3DTexture8*> textures;
+    for (const auto& bucket : cache.Textures.Buckets)
+        for (const auto& pair : bucket)
+            textures.insert(pair.Val);
+    for (IDirect3DTexture8* texture : textures)
+        texture->Release();
+}
+
 }  // namespace
 
-HWND OpenWindow(const char* className, const char* title, int width, int height)
+Window::Window(const char* className, const char* title, int width, int height)
 {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = Proc;
     wc.lpszClassName = className;
     RegisterClassExA(&wc);
-    HWND window = CreateWindowExA(0, className, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, width, height, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (window == nullptr)
+    handle_ = CreateWindowExA(0, className, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, width, height, nullptr,
+                              nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (handle_ == nullptr)
         std::fprintf(stderr, "no window\n");
-    return window;
+}
+
+Window::~Window()
+{
+    if (handle_ != nullptr)
+        DestroyWindow(handle_);
 }
 
 bool PumpMessages()
@@ -44,11 +62,10 @@ bool PumpMessages()
     return running;
 }
 
-GraphicsContext* OpenDevice(HWND window, int width, int height, std::unique_ptr<Engine3D>& engine)
+Device::Device(HWND window, int width, int height)
 {
-    GraphicsContext* gc = nullptr;
     try {
-        engine = std::make_unique<Engine3D>();
+        engine_ = std::make_unique<Engine3D>();
         GraphicsInitParameters p;
         p.XRes = width;
         p.YRes = height;
@@ -58,14 +75,30 @@ GraphicsContext* OpenDevice(HWND window, int width, int height, std::unique_ptr<
         p.HardwareTnL = true;
         p.NumBuffers = 1;
         p.DontCareFlags = DONT_CARE_BPP | DONT_CARE_REFRESH | DONT_CARE_ALPHA | DONT_CARE_TNL;
-        gc = engine->CreateGraphicsContext(window, 0, &p);
+        gc_ = engine_->CreateGraphicsContext(window, 0, &p);
     } catch (const EngineInitException& e) {
         std::fprintf(stderr, "%s\n", e.GetErrorString().c_str());
-        return nullptr;
+        return;
     }
-    if (gc == nullptr)
+    if (gc_ == nullptr)
         std::fprintf(stderr, "no graphics context\n");
-    return gc;
+}
+
+Device::~Device()
+{
+    // engine_ goes after this body: the root keeps a pointer to the context.
+    if (gc_ != nullptr) {
+        if (gc_->TextureManager != nullptr) {
+            ReleaseCachedTextures(*gc_->TextureManager);
+            delete gc_->TextureManager;
+        }
+        if (gc_->MainSurface != nullptr)
+            gc_->MainSurface->Release();
+        if (gc_->DepthSurface != nullptr)
+            gc_->DepthSurface->Release();
+        engine_->ReleaseGraphicsContext(gc_);
+        delete gc_;
+    }
 }
 
 }  // namespace demo

@@ -37,11 +37,13 @@ void ConfigureBurst(ParticleSystem& burst, GraphicsContext* gc)
 int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
-    HWND window = demo::OpenWindow("EngineDemo", "Engine: cube, halo and burst", 640, 480);
-    if (window == nullptr)
+    // Declared in this order, they go in the reverse: what is drawn, then the
+    // device, then the window.
+    demo::Window window("EngineDemo", "Engine: cube, halo and burst", 640, 480);
+    if (window.Handle() == nullptr)
         return 1;
-    std::unique_ptr<Engine3D> engine;
-    GraphicsContext* gc = demo::OpenDevice(window, 640, 480, engine);
+    demo::Device device(window.Handle(), 640, 480);
+    GraphicsContext* gc = device.Context();
     if (gc == nullptr)
         return 1;
 
@@ -86,6 +88,5 @@ int main(int argc, char** argv)
         burst->Render();
         gc->Flip();
     }
-    DestroyWindow(window);
     return 0;
 }

@@ -87,11 +87,13 @@ int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     const char* screenshot = argc > 2 ? argv[2] : nullptr;
-    HWND window = demo::OpenWindow("SceneDemo", "Scene: shadows and a halo", Width, Height);
-    if (window == nullptr)
+    // Declared in this order, they go in the reverse: the scene, then the
+    // device, then the window.
+    demo::Window window("SceneDemo", "Scene: shadows and a halo", Width, Height);
+    if (window.Handle() == nullptr)
         return 1;
-    std::unique_ptr<Engine3D> engine;
-    GraphicsContext* gc = demo::OpenDevice(window, Width, Height, engine);
+    demo::Device device(window.Handle(), Width, Height);
+    GraphicsContext* gc = device.Context();
     if (gc == nullptr)
         return 1;
 
@@ -140,8 +142,6 @@ int main(int argc, char** argv)
             status = 1;
         }
     }
-    scene.reset();
     SceneLoader::SetGraphicsContext(nullptr);
-    DestroyWindow(window);
     return status;
 }

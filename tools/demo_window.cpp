@@ -1,10 +1,9 @@
 #include "tools/demo_window.h"
 
 #include "engine/exceptions.h"
-#include "engine/textureman.h"
+#include "tools/context_release.h"
 
 #include <cstdio>
-#include <set>
 
 namespace demo {
 namespace {
@@ -16,17 +15,6 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
     if (msg == WM_CLOSE || (msg == WM_KEYDOWN && w == VK_ESCAPE))
         running = false;
     return DefWindowProcA(hwnd, msg, w, l);
-}
-
-// Everything the cache holds, once each: a texture may stand under two names.
-void ReleaseCachedTextures(TextureManager& cache)
-{
-    std::set<IDirect3DTexture8*> textures;
-    for (const auto& bucket : cache.Textures.Buckets)
-        for (const auto& pair : bucket)
-            textures.insert(pair.Val);
-    for (IDirect3DTexture8* texture : textures)
-        texture->Release();
 }
 
 }  // namespace
@@ -87,18 +75,7 @@ Device::Device(HWND window, int width, int height)
 Device::~Device()
 {
     // engine_ goes after this body: the root keeps a pointer to the context.
-    if (gc_ != nullptr) {
-        if (gc_->TextureManager != nullptr) {
-            ReleaseCachedTextures(*gc_->TextureManager);
-            delete gc_->TextureManager;
-        }
-        if (gc_->MainSurface != nullptr)
-            gc_->MainSurface->Release();
-        if (gc_->DepthSurface != nullptr)
-            gc_->DepthSurface->Release();
-        engine_->ReleaseGraphicsContext(gc_);
-        delete gc_;
-    }
+    tools::ReleaseContext(gc_);
 }
 
 }  // namespace demo

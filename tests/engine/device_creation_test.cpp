@@ -21,7 +21,7 @@ using enginetest::Mode;
 
 namespace
 {
-void Dispose(GraphicsContext* context) { enginetest::DisposeContext(context); }
+void Dispose(GraphicsContext* context) { tools::ReleaseContext(context); }
 
 class DeviceCreation : public ::testing::Test
 {

@@ -1,35 +1,8 @@
 #include "device_fixture.h"
 
-#include "engine/textureman.h"
 #include "platform/d3d/readback.h"
 
-#include <set>
-
 namespace enginetest {
-
-void DisposeContext(GraphicsContext* context)
-{
-    if (context == nullptr)
-        return;
-    if (context->TextureManager != nullptr) {
-        // A texture cached under two names is released once.
-        std::set<IDirect3DTexture8*> textures;
-        for (const auto& bucket : context->TextureManager->Textures.Buckets)
-            for (const auto& pair : bucket)
-                textures.insert(pair.Val);
-        for (IDirect3DTexture8* t : textures)
-            t->Release();
-        delete context->TextureManager;
-        context->TextureManager = nullptr;
-    }
-    if (context->MainSurface != nullptr)
-        context->MainSurface->Release();
-    if (context->DepthSurface != nullptr)
-        context->DepthSurface->Release();
-    if (context->Device != nullptr)
-        context->Device->Release();
-    delete context;
-}
 
 std::array<int, 2> ToPixel(const GraphicsContext* context, const Vector3& point, int width, int height)
 {
@@ -66,7 +39,7 @@ void DeviceTest::SetUp()
 
 void DeviceTest::TearDown()
 {
-    DisposeContext(c);
+    tools::ReleaseContext(c);
     delete engine;
     if (window != nullptr)
         DestroyWindow(window);

@@ -1,12 +1,13 @@
 #pragma once
 
 // A graphics context made by the engine on a fake adapter whose devices come
-// from the real layer, 64 x 64 and windowed; and its disposal, which tests
-// need because the process ends with every context otherwise alive.
+// from the real layer, 64 x 64 and windowed, released after each test
+// (tools::ReleaseContext), since the engine keeps every context alive.
 
 #include "engine/3dengine.h"
 #include "fake_adapter.h"
 #include "platform/d3d/call_log.h"
+#include "tools/context_release.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +18,6 @@
 #include <vector>
 
 namespace enginetest {
-
-// Releases what the context's texture cache holds, its surfaces and its
-// device; then deletes it.
-void DisposeContext(GraphicsContext* context);
 
 // The pixel (column, row) of a frame of this size where a world point lands
 // under the context's view and projection.

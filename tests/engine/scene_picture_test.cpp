@@ -83,7 +83,7 @@ protected:
     {
         objects.clear();
         SceneLoader::SetGraphicsContext(nullptr);
-        enginetest::DisposeContext(c);
+        tools::ReleaseContext(c);
         delete engine;
         if (window != nullptr)
             DestroyWindow(window);

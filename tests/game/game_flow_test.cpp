@@ -4,6 +4,7 @@
 
 #include "engine/window.h"
 #include "game/game.h"
+#include "game_folder.h"
 #include "platform/d3d/readback.h"
 #include "platform/win/message_box.h"
 #include "platform/win/sdl_window.h"
@@ -38,9 +39,8 @@ int CountStones(std::int32_t colour)
     return n;
 }
 
-// The game reads "q3dinit.conf" and "data/..." from its working folder: a
-// folder of the test's own with a small window's settings and the shipped
-// data beside it.
+// The game in a folder of the test's own with a small window's settings and
+// the shipped data beside it.
 class Game : public ::testing::Test
 {
 protected:
@@ -48,14 +48,7 @@ protected:
     {
         namespace fs = std::filesystem;
         const fs::path& dir = folder.emplace().Path();
-        std::ofstream(dir / "q3dinit.conf") << "fullscreen = false\n"
-                                               "resolution = 640x480\n"
-                                               "bpp = 32\n"
-                                               "zbufferdepth = 24\n"
-                                               "device = hal\n"
-                                               "tnl = true\n"
-                                               "antialiasing = none\n"
-                                               "dontcareabout = bpp, refresh, alpha\n";
+        std::ofstream(dir / "q3dinit.conf") << gametest::SmallWindowConfig;
         fs::create_directory_symlink(fs::path(GO3D_SOURCE_DIR) / "data", dir / "data");
         previous = fs::current_path();
         fs::current_path(dir);

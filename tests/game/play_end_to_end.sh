@@ -11,13 +11,7 @@ start_game "$1" "$2"
 xdotool mousemove --window "$window" 320 240 click 1
 sleep 0.5
 xdotool mousemove --window "$window" 320 240 click 2
-title=""
-for _ in $(seq 50); do
-  title=$(xdotool getwindowname "$window")
-  [ "$title" = "Position Evaluation: -100.000000" ] && break
-  sleep 0.1
-done
-echo "title: $title"
+wait_for_title "Position Evaluation: -100.000000"
 
 quit_game
 [ "$title" = "Position Evaluation: -100.000000" ] || { echo "the centre point was not played"; exit 1; }

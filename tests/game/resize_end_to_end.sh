@@ -24,13 +24,7 @@ echo "window: $size"
 sleep 0.5
 
 xdotool mousemove --window "$window" 400 300 click 2
-title=""
-for _ in $(seq 50); do
-  title=$(xdotool getwindowname "$window")
-  [ "$title" = "Position Evaluation: -100.000000" ] && break
-  sleep 0.1
-done
-echo "title: $title"
+wait_for_title "Position Evaluation: -100.000000"
 
 quit_game
 [ "$size" = 800x600 ] || { echo "the window was not resized"; exit 1; }

@@ -5,6 +5,7 @@
 
 #include "engine/window.h"
 #include "game/game.h"
+#include "game_folder.h"
 #include "platform/win/message_box.h"
 #include "tests/support/temp_dir.h"
 #include "tools/game_scene.h"
@@ -58,14 +59,7 @@ protected:
     void SetUp() override
     {
         const fs::path& dir = folder.Path();
-        std::ofstream(dir / "q3dinit.conf") << "fullscreen = false\n"
-                                               "resolution = 640x480\n"
-                                               "bpp = 32\n"
-                                               "zbufferdepth = 24\n"
-                                               "device = hal\n"
-                                               "tnl = true\n"
-                                               "antialiasing = none\n"
-                                               "dontcareabout = bpp, refresh, alpha\n";
+        std::ofstream(dir / "q3dinit.conf") << gametest::SmallWindowConfig;
         fs::create_directory(dir / "data");
         for (const char* picture : {"gui01.jpg", "wood.jpg", "sheen.jpg"})
             fs::create_symlink(fs::path(GO3D_SOURCE_DIR) / "data" / picture, dir / "data" / picture);

@@ -4,6 +4,8 @@
 #   start_game GAME SOURCE [NAME=value...]   sets work, pid, window and the
 #                                            window's screen position X, Y;
 #                                            the title shows the centre's score
+#   wait_for_title TEXT                      up to 5 s for the window title;
+#                                            sets title to what it shows
 #   quit_game                                Escape; sets status, shows stderr
 [ -n "${DISPLAY:-}" ] || { echo "no X display"; exit 77; }
 command -v xdotool >/dev/null || { echo "no xdotool"; exit 77; }
@@ -46,6 +48,16 @@ CONF
   done
   [ "$(xdotool getwindowname "$window")" != go3d ] || { echo "the game did not answer a middle click"; cat "$work/stderr"; kill $pid; exit 1; }
   eval "$(xdotool getwindowgeometry --shell "$window")"
+}
+
+wait_for_title() {
+  title=""
+  for _ in $(seq 50); do
+    title=$(xdotool getwindowname "$window")
+    [ "$title" = "$1" ] && break
+    sleep 0.1
+  done
+  echo "title: $title"
 }
 
 quit_game() {

@@ -1,6 +1,7 @@
-// Linked into every program of a build with AddressSanitizer. The runtime
-// reads these options first; ASAN_OPTIONS in the environment adds to them.
-//
+// Linked into every program of a build with AddressSanitizer, so that it
+// runs the same however it is started. The runtime reads these first; the
+// environment's ASAN_OPTIONS and LSAN_OPTIONS add to them.
+
 // GCC 12's runtime intercepts __tls_get_addr to learn each thread's dynamic
 // TLS blocks (those of libraries loaded later, such as Mesa's driver and
 // LLVM). It takes a block that starts 16 bytes into a page for one of glibc
@@ -17,4 +18,16 @@
 extern "C" const char* __asan_default_options()
 {
     return "intercept_tls_get_addr=0";
+}
+
+// SDL's video start opens a D-Bus connection whose library keeps a buffer
+// for the life of the process and never frees it.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libdbus-1.so\n";
+}
+
+extern "C" const char* __lsan_default_options()
+{
+    return "print_suppressions=0";
 }

@@ -542,6 +542,61 @@ TEST_F(ScenePixels, TheCubesShadowDarkensOnlyTheFloorBehindIt)
     EXPECT_EQ(Rs(D3DRS_STENCILENABLE), 0u);
 }
 
+// Each casting light must count its own volumes into the stencil: with the
+// red light's volumes counted again in the green light's passes, the green
+// light's shadow would be lit. A blue light that casts none takes the first
+// slot, so the casters' slots are not their volume numbers either.
+TEST_F(ScenePixels, EachCastingLightShadowsWithItsOwnVolumes)
+{
+    Light* red = scene->Lights[0];  // at (-6, 8, 0): the shadow to the right
+    red->SetColor(Color(1.0f, 0.0f, 0.0f, 1.0f));
+    red->SetIntensity(0.7f);
+    scene->RemoveLight(red);
+    PointLight* blue = LightAt(0);
+    blue->SetPosition(Vector3(0, 12, -6));
+    blue->SetColor(Color(0.0f, 0.0f, 1.0f, 1.0f));
+    blue->SetIntensity(0.5f);
+    scene->AddLight(blue);
+    scene->AddLight(red);
+    PointLight* green = LightAt(6, true);  // the shadow to the left
+    green->SetPosition(Vector3(6, 8, 0));
+    green->SetColor(Color(0.0f, 1.0f, 0.0f, 1.0f));
+    green->SetIntensity(0.7f);
+    scene->AddLight(green);
+
+    struct Case
+    {
+        const char* what;
+        Vector3 point;
+        bool redLit, greenLit;
+    } cases[] = {
+        {"in the red light's shadow", {3.5f, 0, 0}, false, true},
+        {"in the green light's shadow", {-3.5f, 0, 0}, true, false},
+        {"in front of both shadows", {0, 0, -4}, true, true},
+        {"the cube's top", {0, 3, 0}, true, true},
+    };
+    for (const Case& k : cases) {
+        scene->SetShadows(false);
+        const std::uint32_t plain = Drawn(k.point);
+        scene->SetShadows(true);
+        const std::uint32_t shadowed = Drawn(k.point);
+        const struct
+        {
+            const char* name;
+            int shift;
+            bool lit;
+        } channels[] = {{"red", 16, k.redLit}, {"green", 8, k.greenLit}, {"blue", 0, true}};
+        for (const auto& ch : channels) {
+            const int before = int(plain >> ch.shift & 0xFF), after = int(shadowed >> ch.shift & 0xFF);
+            EXPECT_GT(before, 80) << k.what << ", " << ch.name << ": lit without shadows";
+            if (ch.lit)
+                EXPECT_NEAR(after, before, 2) << k.what << ", " << ch.name;
+            else
+                EXPECT_LT(after, before - 40) << k.what << ", " << ch.name << " shadowed";
+        }
+    }
+}
+
 TEST_F(ScenePixels, HalosAreDrawnAtTheLights)
 {
     const Vector3 lamp(-6, 8, 0);

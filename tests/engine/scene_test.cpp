@@ -2,6 +2,7 @@
 // in the device's lights, the order of its shadow pass, what it deletes, and
 // its shadows and halos in pixels.
 
+#include "counted.h"
 #include "device_fixture.h"
 #include "engine/camera.h"
 #include "engine/curves.h"
@@ -23,26 +24,9 @@ namespace
 // Names read from a 3DS file keep their terminating zero.
 std::string FromFile(const char* name) { return std::string(name) + '\0'; }
 
-// Counts its own destruction, to see what the scene deleted.
-class CountedLight : public PointLight
-{
-public:
-    explicit CountedLight(int* deaths) : deaths_(deaths) {}
-    ~CountedLight() override { ++*deaths_; }
-
-private:
-    int* deaths_;
-};
-
-class CountedCurve : public CatmullRomSpline
-{
-public:
-    explicit CountedCurve(int* deaths) : deaths_(deaths) {}
-    ~CountedCurve() override { ++*deaths_; }
-
-private:
-    int* deaths_;
-};
+// To see what the scene deleted.
+using CountedLight = enginetest::Counted<PointLight>;
+using CountedCurve = enginetest::Counted<CatmullRomSpline>;
 
 Object* Named(const char* name, float alpha = 1.0f)
 {

@@ -4,6 +4,7 @@
 
 #include "engine/sceneloader.h"
 
+#include "counted.h"
 #include "device_fixture.h"
 #include "engine/assertion.h"
 #include "engine/camera.h"
@@ -1646,6 +1647,42 @@ TEST_F(LoadSceneTest, ANinthLightIsNotKept)
     ASSERT_NE(scene, nullptr);
     EXPECT_NE(scene->GetLight("Omni7"), nullptr);
     EXPECT_EQ(scene->GetLight("Omni8"), nullptr);
+}
+
+// What LoadScene does with each light it read: the scene takes it over, or,
+// with every slot taken, nothing holds it and the loader deletes it at once.
+TEST(AddToScene, ALightTheSceneHasNoSlotForIsDeleted)
+{
+    struct Case
+    {
+        const char* what;
+        std::int32_t type;
+        int before;  // lights the scene holds already
+        bool kept;
+    } cases[] = {
+        {"a point light, one slot free", sl::ObjType_PointLight, 7, true},
+        {"a point light, every slot taken", sl::ObjType_PointLight, 8, false},
+        {"a spot light, every slot taken", sl::ObjType_SpotLight, 8, false},
+    };
+    for (const Case& k : cases) {
+        int deaths = 0;
+        Light* light = k.type == sl::ObjType_SpotLight
+                           ? static_cast<Light*>(new enginetest::Counted<TargetSpotLight>(&deaths))
+                           : new enginetest::Counted<PointLight>(&deaths);
+        {
+            Scene scene(nullptr);
+            for (int i = 0; i < k.before; ++i)
+                scene.AddLight(new PointLight);
+            sl::AddToScene(scene, k.type, light);
+            const bool held =
+                std::find(std::begin(scene.Lights), std::end(scene.Lights), light) != std::end(scene.Lights);
+            EXPECT_EQ(held, k.kept) << k.what;
+            EXPECT_EQ(deaths, k.kept ? 0 : 1) << k.what;
+            if (!held && deaths == 0)
+                delete light;  // lost by the loader: ours, so that the run stays clean
+        }
+        EXPECT_EQ(deaths, 1) << k.what << ": deleted once, by the scene or the loader";
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -578,26 +578,6 @@ void WalkEditor(HANDLE file, Act act)
     }
 }
 
-// The scene takes over what ReadObject built; a light it has no slot for
-// stays ours to delete.
-void AddToScene(Scene& scene, std::int32_t type, void* object)
-{
-    switch (type) {
-    case ObjType_Mesh: scene.AddObject(static_cast<Object*>(object)); break;
-    case ObjType_PointLight:
-    case ObjType_SpotLight: {
-        auto* light = static_cast<Light*>(object);
-        scene.AddLight(light);
-        if (std::find(std::begin(scene.Lights), std::end(scene.Lights), light) == std::end(scene.Lights))
-            delete light;
-        break;
-    }
-    case ObjType_Camera: scene.AddCamera(static_cast<Camera*>(object)); break;
-    case ObjType_Curve: scene.AddCurve(static_cast<Curve*>(object)); break;
-    default: break;
-    }
-}
-
 // One write of size bytes; junk is what the platform wrote.
 dword Put(HANDLE file, const void* from, dword size)
 {
@@ -794,6 +774,24 @@ void DestroyObject(std::int32_t type, void* object)
     case ObjType_SpotLight: delete static_cast<Light*>(object); break;
     case ObjType_Camera: delete static_cast<Camera*>(object); break;
     case ObjType_Curve: delete static_cast<Curve*>(object); break;
+    default: break;
+    }
+}
+
+void AddToScene(Scene& scene, std::int32_t type, void* object)
+{
+    switch (type) {
+    case ObjType_Mesh: scene.AddObject(static_cast<Object*>(object)); break;
+    case ObjType_PointLight:
+    case ObjType_SpotLight: {
+        auto* light = static_cast<Light*>(object);
+        scene.AddLight(light);
+        if (std::find(std::begin(scene.Lights), std::end(scene.Lights), light) == std::end(scene.Lights))
+            delete light;
+        break;
+    }
+    case ObjType_Camera: scene.AddCamera(static_cast<Camera*>(object)); break;
+    case ObjType_Curve: scene.AddCurve(static_cast<Curve*>(object)); break;
     default: break;
     }
 }

@@ -105,6 +105,9 @@ void SkipBytes(HANDLE file, std::int32_t n);
 std::int32_t ReadObject(HANDLE file, const ChunkHeader& ch, void** out);
 // Deletes what ReadObject built, by its type.
 void DestroyObject(std::int32_t type, void* object);
+// Hands what ReadObject built to the scene, which takes it over; a light
+// the scene has no slot for is deleted.
+void AddToScene(Scene& scene, std::int32_t type, void* object);
 
 // Every whole material of the file into a new array at *array (the old one
 // there is deleted); MaterialCount is set. False, leaving both as they were,

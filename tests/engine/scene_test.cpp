@@ -2,6 +2,7 @@
 // in the device's lights, the order of its shadow pass, what it deletes, and
 // its shadows and halos in pixels.
 
+#include "counted.h"
 #include "device_fixture.h"
 #include "engine/camera.h"
 #include "engine/curves.h"
@@ -23,26 +24,9 @@ namespace
 // Names read from a 3DS file keep their terminating zero.
 std::string FromFile(const char* name) { return std::string(name) + '\0'; }
 
-// Counts its own destruction, to see what the scene deleted.
-class CountedLight : public PointLight
-{
-public:
-    explicit CountedLight(int* deaths) : deaths_(deaths) {}
-    ~CountedLight() override { ++*deaths_; }
-
-private:
-    int* deaths_;
-};
-
-class CountedCurve : public CatmullRomSpline
-{
-public:
-    explicit CountedCurve(int* deaths) : deaths_(deaths) {}
-    ~CountedCurve() override { ++*deaths_; }
-
-private:
-    int* deaths_;
-};
+// To see what the scene deleted.
+using CountedLight = enginetest::Counted<PointLight>;
+using CountedCurve = enginetest::Counted<CatmullRomSpline>;
 
 Object* Named(const char* name, float alpha = 1.0f)
 {
@@ -540,6 +524,61 @@ TEST_F(ScenePixels, TheCubesShadowDarkensOnlyTheFloorBehindIt)
             EXPECT_NEAR(shadowed, plain, 2) << k.what;
     }
     EXPECT_EQ(Rs(D3DRS_STENCILENABLE), 0u);
+}
+
+// Each casting light must count its own volumes into the stencil: with the
+// red light's volumes counted again in the green light's passes, the green
+// light's shadow would be lit. A blue light that casts none takes the first
+// slot, so the casters' slots are not their volume numbers either.
+TEST_F(ScenePixels, EachCastingLightShadowsWithItsOwnVolumes)
+{
+    Light* red = scene->Lights[0];  // at (-6, 8, 0): the shadow to the right
+    red->SetColor(Color(1.0f, 0.0f, 0.0f, 1.0f));
+    red->SetIntensity(0.7f);
+    scene->RemoveLight(red);
+    PointLight* blue = LightAt(0);
+    blue->SetPosition(Vector3(0, 12, -6));
+    blue->SetColor(Color(0.0f, 0.0f, 1.0f, 1.0f));
+    blue->SetIntensity(0.5f);
+    scene->AddLight(blue);
+    scene->AddLight(red);
+    PointLight* green = LightAt(6, true);  // the shadow to the left
+    green->SetPosition(Vector3(6, 8, 0));
+    green->SetColor(Color(0.0f, 1.0f, 0.0f, 1.0f));
+    green->SetIntensity(0.7f);
+    scene->AddLight(green);
+
+    struct Case
+    {
+        const char* what;
+        Vector3 point;
+        bool redLit, greenLit;
+    } cases[] = {
+        {"in the red light's shadow", {3.5f, 0, 0}, false, true},
+        {"in the green light's shadow", {-3.5f, 0, 0}, true, false},
+        {"in front of both shadows", {0, 0, -4}, true, true},
+        {"the cube's top", {0, 3, 0}, true, true},
+    };
+    for (const Case& k : cases) {
+        scene->SetShadows(false);
+        const std::uint32_t plain = Drawn(k.point);
+        scene->SetShadows(true);
+        const std::uint32_t shadowed = Drawn(k.point);
+        const struct
+        {
+            const char* name;
+            int shift;
+            bool lit;
+        } channels[] = {{"red", 16, k.redLit}, {"green", 8, k.greenLit}, {"blue", 0, true}};
+        for (const auto& ch : channels) {
+            const int before = int(plain >> ch.shift & 0xFF), after = int(shadowed >> ch.shift & 0xFF);
+            EXPECT_GT(before, 80) << k.what << ", " << ch.name << ": lit without shadows";
+            if (ch.lit)
+                EXPECT_NEAR(after, before, 2) << k.what << ", " << ch.name;
+            else
+                EXPECT_LT(after, before - 40) << k.what << ", " << ch.name << " shadowed";
+        }
+    }
 }
 
 TEST_F(ScenePixels, HalosAreDrawnAtTheLights)

@@ -4,6 +4,7 @@
 
 #include "engine/sceneloader.h"
 
+#include "counted.h"
 #include "device_fixture.h"
 #include "engine/assertion.h"
 #include "engine/camera.h"
@@ -581,6 +582,10 @@ TEST_F(SceneLoaderTest, LocalAxesPutTheVerticesBackInWorldSpace)
         {"moved origin", {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {10, 5, -3}}},
         {"quarter turn about y", {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}, {10, 5, -3}}},
         {"tilted and scaled axes", {{2, 0, 0}, {0, 0, 2}, {0, -2, 0}, {-4, 1, 7}}},
+        // No entry zero, no two axes alike and the frame not its own
+        // transpose: two of its rows read in each other's place, or the
+        // frame taken as columns, moves every vertex.
+        {"oblique frame", {{2, 2, 1}, {-2, 1, 2}, {1, -2, 2}, {-4, 1, 7}}},
     };
     const std::vector<Vector3> world{{11, 5, -3}, {10, 6, -3}, {10, 5, -2}, {14, 9, 1}};
     for (const Case& c : cases) {
@@ -591,14 +596,18 @@ TEST_F(SceneLoaderTest, LocalAxesPutTheVerticesBackInWorldSpace)
         ASSERT_NE(o, nullptr) << c.what;
         const Vertex* v = o->GetTriMesh()->GetVertexArray(0);
         const Matrix4x4 toWorld = o->GetWorldTransform();
-        float moved = 0.0f;
-        for (std::size_t i = 0; i < world.size(); ++i) {
-            Vector3 p = v[i].Position;
-            moved = std::max(moved, (p - world[i]).Length());
+        const Vector3 i = c.axes.i.Normalized(), j = c.axes.j.Normalized(), k = c.axes.k.Normalized();
+        for (std::size_t n = 0; n < world.size(); ++n) {
+            const std::string what = std::string(c.what) + ", vertex " + std::to_string(n);
+            // In the object's own space a vertex stands at its distances
+            // from the origin along the frame's axes.
+            const Vector3 d = world[n] - c.axes.origin;
+            ExpectVector(v[n].Position, {d.DotProduct(i), d.DotProduct(j), d.DotProduct(k)}, what + " in its own space",
+                         1e-4f);
+            Vector3 p = v[n].Position;
             p.Transform(toWorld);
-            ExpectVector(p, world[i], std::string(c.what) + ", vertex " + std::to_string(i), 1e-4f);
+            ExpectVector(p, world[n], what, 1e-4f);
         }
-        EXPECT_GT(moved, 1.0f) << c.what << ": the vertices are in the object's own space";
     }
 }
 
@@ -1638,6 +1647,42 @@ TEST_F(LoadSceneTest, ANinthLightIsNotKept)
     ASSERT_NE(scene, nullptr);
     EXPECT_NE(scene->GetLight("Omni7"), nullptr);
     EXPECT_EQ(scene->GetLight("Omni8"), nullptr);
+}
+
+// What LoadScene does with each light it read: the scene takes it over, or,
+// with every slot taken, nothing holds it and the loader deletes it at once.
+TEST(AddToScene, ALightTheSceneHasNoSlotForIsDeleted)
+{
+    struct Case
+    {
+        const char* what;
+        std::int32_t type;
+        int before;  // lights the scene holds already
+        bool kept;
+    } cases[] = {
+        {"a point light, one slot free", sl::ObjType_PointLight, 7, true},
+        {"a point light, every slot taken", sl::ObjType_PointLight, 8, false},
+        {"a spot light, every slot taken", sl::ObjType_SpotLight, 8, false},
+    };
+    for (const Case& k : cases) {
+        int deaths = 0;
+        Light* light = k.type == sl::ObjType_SpotLight
+                           ? static_cast<Light*>(new enginetest::Counted<TargetSpotLight>(&deaths))
+                           : new enginetest::Counted<PointLight>(&deaths);
+        {
+            Scene scene(nullptr);
+            for (int i = 0; i < k.before; ++i)
+                scene.AddLight(new PointLight);
+            sl::AddToScene(scene, k.type, light);
+            const bool held =
+                std::find(std::begin(scene.Lights), std::end(scene.Lights), light) != std::end(scene.Lights);
+            EXPECT_EQ(held, k.kept) << k.what;
+            EXPECT_EQ(deaths, k.kept ? 0 : 1) << k.what;
+            if (!held && deaths == 0)
+                delete light;  // lost by the loader: ours, so that the run stays clean
+        }
+        EXPECT_EQ(deaths, 1) << k.what << ": deleted once, by the scene or the loader";
+    }
 }
 
 // ---------------------------------------------------------------------------

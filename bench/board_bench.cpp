@@ -1,7 +1,8 @@
 // The game's full board, 361 stones of the shipped scene drawn by the game's
-// own frame function through the layer, against the same draws in plain
-// OpenGL: the frame time at 1024x768, and the main thread's CPU time per
-// frame with a 64x64 viewport, where rasterising costs next to nothing.
+// own frame function through the layer with the shipped configuration,
+// against the same draws in plain OpenGL with the same multisampling: the
+// frame time at 1024x768, and the main thread's CPU time per frame with a
+// 64x64 viewport, where rasterising costs next to nothing.
 //
 // Each side runs in a process of its own (two GL contexts in one process
 // slow each other down on Mesa); each process reports the median of several
@@ -19,13 +20,16 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "engine/textureman.h"
 #include "engine/window.h"
 #include "game/game.h"
 #include "plain_gl.h"
+#include "platform/d3d/adapter.h"
 #include "platform/d3d/buffers.h"
 #include "platform/d3d/call_log.h"
 #include "platform/d3d/gl_work.h"
@@ -91,16 +95,14 @@ Figures Measure(Frame frame)
     return f;
 }
 
-// The game as it starts, from a folder of its own with the shipped data,
-// and every point of the board taken.
+// The game as it starts, from a folder of its own with the shipped settings
+// and data, and every point of the board taken.
 bool StartGame()
 {
     namespace fs = std::filesystem;
     const fs::path folder = fs::temp_directory_path() / ("go3d_board_bench_" + std::to_string(getpid()));
     fs::create_directories(folder);
-    std::ofstream(folder / "q3dinit.conf") << "fullscreen = false\nresolution = 1024x768\nbpp = 32\n"
-                                              "zbufferdepth = 24\ndevice = hal\ntnl = true\nantialiasing = none\n"
-                                              "vsync = false\ndontcareabout = bpp, refresh, alpha\n";
+    fs::copy_file(fs::path(GO3D_SOURCE_DIR) / "q3dinit.conf", folder / "q3dinit.conf");
     fs::create_directory_symlink(fs::path(GO3D_SOURCE_DIR) / "data", folder / "data");
     fs::current_path(folder);
     RegisterWindowClass();
@@ -194,7 +196,60 @@ std::vector<PlainDraw> FrameDraws()
     return draws;
 }
 
-Figures PlainSide(bool small)
+// Where the plain side draws: the window, or, when the device multisamples,
+// a framebuffer object with the device's sample count that is resolved into
+// the window before the swap, as the layer presents such a back buffer.
+class PlainTarget
+{
+public:
+    PlainTarget(GLsizei samples, GLsizei width, GLsizei height) : width_(width), height_(height)
+    {
+        if (samples == 0)
+            return;
+        glGenFramebuffers(1, &fbo_);
+        glGenRenderbuffers(2, buffers_);
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        glBindRenderbuffer(GL_RENDERBUFFER, buffers_[0]);
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples,
+                                         go3d::d3d::ColorRenderFormat(Graphics->BackBufferFormat), width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers_[0]);
+        glBindRenderbuffer(GL_RENDERBUFFER, buffers_[1]);
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH24_STENCIL8, width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, buffers_[1]);
+    }
+    ~PlainTarget()
+    {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &fbo_);
+        glDeleteRenderbuffers(2, buffers_);
+    }
+    PlainTarget(const PlainTarget&) = delete;
+    PlainTarget& operator=(const PlainTarget&) = delete;
+
+    bool Complete() const { return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE; }
+    void Present(SDL_Window* window) const
+    {
+        if (fbo_)
+        {
+            glDisable(GL_SCISSOR_TEST);
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+            glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        }
+        SDL_GL_SwapWindow(window);
+        if (fbo_)
+        {
+            glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+            glEnable(GL_SCISSOR_TEST);
+        }
+    }
+
+private:
+    GLuint fbo_ = 0, buffers_[2] = {0, 0};
+    GLsizei width_, height_;
+};
+
+std::optional<Figures> PlainSide(bool small)
 {
     const std::vector<PlainDraw> draws = FrameDraws();
     Matrix4x4 panel;
@@ -206,13 +261,24 @@ Figures PlainSide(bool small)
     const D3DVECTOR light{MainLight.Position.x, MainLight.Position.y, MainLight.Position.z};
 
     SDL_Window* window = SDL_GL_GetCurrentWindow();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    const PlainTarget target(static_cast<GLsizei>(Graphics->MultiSampleType), 1024, 768);
+    if (!target.Complete())
+    {
+        std::fprintf(stderr, "board_bench: no multisampled framebuffer of %u samples\n", Graphics->MultiSampleType);
+        return std::nullopt;
+    }
     const PlainProgram program = MakePlainProgram();
     const D3DMATRIX projection = ToD3D(*Graphics->GetProjectionMatrix());
     glUniformMatrix4fv(program.proj, 1, GL_FALSE, &projection.m[0][0]);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glActiveTexture(GL_TEXTURE0);
-    glBindSampler(0, 0);
-    glBindSampler(1, 0);
+    // The engine's filtering: linear, within the nearest mip level.
+    GLuint sampler = 0;
+    glGenSamplers(1, &sampler);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindSampler(0, sampler);
+    glBindSampler(1, sampler);
     const GLsizei w = small ? 64 : 1024, h = small ? 64 : 768;
     glViewport(0, 768 - h, w, h);
     glScissor(0, 768 - h, w, h);
@@ -224,7 +290,7 @@ Figures PlainSide(bool small)
     glClearColor(0, 0, 0, 1);
     glClearDepth(1);
     glClearStencil(0);
-    return Measure([&] {
+    const Figures f = Measure([&] {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
         // Each state goes out when it changes, as a program of its own
         // would send it.
@@ -273,11 +339,16 @@ Figures PlainSide(bool small)
             glDrawElements(GL_TRIANGLES, d.count, GL_UNSIGNED_SHORT, nullptr);
             last = &d;
         }
-        SDL_GL_SwapWindow(window);
+        target.Present(window);
     });
+    glBindSampler(0, 0);
+    glBindSampler(1, 0);
+    glDeleteSamplers(1, &sampler);
+    DeletePlainProgram(program);
+    return f;
 }
 
-Figures LayerSide(bool small)
+std::optional<Figures> LayerSide(bool small)
 {
     if (small)
     {
@@ -297,16 +368,42 @@ Figures LayerSide(bool small)
     return f;
 }
 
+// What the game made, released: what its close handler deletes, then what
+// it leaves to the end of the process (the table, the panel, the graphics
+// context with its cached textures), and the window.
+void CloseGame()
+{
+    CleanUp();
+    delete TrapeziObject;
+    delete GuiQuad;
+    TrapeziObject = GuiQuad = nullptr;
+    std::set<IDirect3DTexture8*> textures;  // once each, whatever names it is cached under
+    for (const auto& bucket : Graphics->TextureManager->Textures.Buckets)
+        for (const auto& pair : bucket)
+            textures.insert(pair.Val);
+    for (IDirect3DTexture8* t : textures)
+        t->Release();
+    delete Graphics->TextureManager;
+    Graphics->MainSurface->Release();
+    Graphics->DepthSurface->Release();
+    Graphics->Device->Release();
+    delete Graphics;
+    Graphics = nullptr;
+    DestroyWindow(WindowHandle);
+    WindowHandle = nullptr;
+}
+
 int Child(const std::string& side, bool small)
 {
     if (!StartGame())
         return 1;
-    if (!D3DDrawsIntoWindow(Graphics->Device))
+    if (!D3DDrawsIntoWindow(Graphics->Device) && Graphics->MultiSampleType == D3DMULTISAMPLE_NONE)
         std::fprintf(stderr, "board_bench: the layer copies its frames (no window of the back buffer's size)\n");
-    const Figures f = side == "layer" ? LayerSide(small) : PlainSide(small);
-    std::printf("%f %f %f %f\n", f.frameMs, f.cpuMs, f.deviceCalls, f.glCalls);
-    CleanUp();
-    return 0;
+    const std::optional<Figures> f = side == "layer" ? LayerSide(small) : PlainSide(small);
+    if (f)
+        std::printf("%f %f %f %f\n", f->frameMs, f->cpuMs, f->deviceCalls, f->glCalls);
+    CloseGame();
+    return f ? 0 : 1;
 }
 
 // Runs one side in a process of its own.

@@ -96,13 +96,17 @@ PlainProgram MakePlainProgram()
 {
     PlainProgram p;
     p.program = glCreateProgram();
-    glAttachShader(p.program, Shader(GL_VERTEX_SHADER, kVertex));
-    glAttachShader(p.program, Shader(GL_FRAGMENT_SHADER, kFragment));
+    const GLuint shaders[2] = {Shader(GL_VERTEX_SHADER, kVertex), Shader(GL_FRAGMENT_SHADER, kFragment)};
+    for (GLuint s : shaders)
+        glAttachShader(p.program, s);
     glBindAttribLocation(p.program, kPosition, "aPosition");
     glBindAttribLocation(p.program, kNormal, "aNormal");
     glBindAttribLocation(p.program, kColor, "aColor");
     glBindAttribLocation(p.program, kTex, "aTex");
     glLinkProgram(p.program);
+    // The shaders go with the program.
+    for (GLuint s : shaders)
+        glDeleteShader(s);
     glUseProgram(p.program);
     auto u = [&p](const char* name) { return glGetUniformLocation(p.program, name); };
     p.worldView = u("uWorldView");
@@ -120,6 +124,12 @@ PlainProgram MakePlainProgram()
     glUniform1i(u("uReflection"), 1);
     glUniform1i(p.lit, 1);
     return p;
+}
+
+void DeletePlainProgram(const PlainProgram& p)
+{
+    glUseProgram(0);
+    glDeleteProgram(p.program);
 }
 
 void PointPlainAttributes()

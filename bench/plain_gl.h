@@ -21,6 +21,7 @@ struct PlainProgram
 // Compiled, linked and current, with the texture on unit 0 and the
 // reflection map on unit 1.
 PlainProgram MakePlainProgram();
+void DeletePlainProgram(const PlainProgram& p);
 // The engine vertex's position, normal, colour and first texture
 // coordinates from the array buffer bound now.
 void PointPlainAttributes();

@@ -1,6 +1,7 @@
 #include "tools/game_scene.h"
 #include "tools/mesh_builder.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -33,60 +34,84 @@ MeshData MakeGrid()
 {
     MeshBuilder b("Grid", "GridInk");
     const float y = BoardTop + GridLift;
-    const float h = LineWidth / 2;
     const Vector3 up(0, 1, 0);
+    auto at = [](int row, int col) { return std::uint16_t(row * GridLines + col); };
 
-    // The intersections first, vertex row * 19 + col, as the game reads them.
+    // The intersections first, vertex row * 19 + col, as the game reads them;
+    // each is the middle of the two strips that cross there.
     for (int row = 0; row < GridLines; ++row)
         for (int col = 0; col < GridLines; ++col)
-            b.Vertex(Intersection(row, col, y));
+            b.Vertex(Intersection(row, col, y), Vector2(0.5f, InkBodyV));
 
-    // Each intersection is the centre of a small square of line crossing
-    // (four triangles around it, so it has a normal); the squares' corners
-    // also bound the line pieces between neighbouring intersections.
-    // corner[n] of an intersection: 0 (-x, -z), 1 (+x, -z), 2 (+x, +z), 3 (-x, +z).
-    std::vector<std::array<std::uint16_t, 4>> corners(GridLines * GridLines);
-    for (int n = 0; n < GridLines * GridLines; ++n) {
-        const Vector3 c = b.Position(std::uint16_t(n));
-        auto& k = corners[n];
-        k[0] = b.Vertex(c + Vector3(-h, 0, -h));
-        k[1] = b.Vertex(c + Vector3(h, 0, -h));
-        k[2] = b.Vertex(c + Vector3(h, 0, h));
-        k[3] = b.Vertex(c + Vector3(-h, 0, h));
-        for (int e = 0; e < 4; ++e)
-            b.Triangle(std::uint16_t(n), k[e], k[(e + 1) % 4], up);
+    // A strip through a run of middle vertices (each with its v), u growing
+    // along across.
+    using Middle = std::pair<std::uint16_t, float>;
+    auto strip = [&](const std::vector<Middle>& middle, const Vector3& across) {
+        std::array<std::uint16_t, 3> last{};
+        for (std::size_t i = 0; i < middle.size(); ++i) {
+            const auto [m, v] = middle[i];
+            const Vector3 p = b.Position(m);
+            const std::array<std::uint16_t, 3> row{b.Vertex(p - across * (InkStrip / 2), Vector2(0, v)), m,
+                                                   b.Vertex(p + across * (InkStrip / 2), Vector2(1, v))};
+            if (i > 0) {
+                b.Quad(last[0], last[1], row[1], row[0], up);
+                b.Quad(last[1], last[2], row[2], row[1], up);
+            }
+            last = row;
+        }
+    };
+
+    // Lines run from border to border, so every end but the border lines'
+    // own lies under a border line's ink. The border columns go on past the
+    // border rows by half a line and the margin, v growing to the ink's end
+    // and on: their ends, and so the board's corners, fade as the sides do.
+    // The border rows stop at the border columns.
+    const float cap = LineWidth / 2 + InkMargin;
+    const float capV = InkBodyV + cap / InkStrip;
+    for (int col = 0; col < GridLines; ++col) {
+        const bool border = col == 0 || col == GridLines - 1;
+        std::vector<Middle> middle;
+        if (border)
+            middle.push_back({b.Vertex(b.Position(at(0, col)) - Vector3(0, 0, cap), Vector2(0.5f, capV)), capV});
+        for (int row = 0; row < GridLines; ++row)
+            middle.push_back({at(row, col), InkBodyV});
+        if (border)
+            middle.push_back(
+                {b.Vertex(b.Position(at(GridLines - 1, col)) + Vector3(0, 0, cap), Vector2(0.5f, capV)), capV});
+        strip(middle, Vector3(1, 0, 0));
     }
     for (int row = 0; row < GridLines; ++row) {
-        for (int col = 0; col < GridLines; ++col) {
-            const auto& k = corners[row * GridLines + col];
-            if (col + 1 < GridLines) {
-                const auto& r = corners[row * GridLines + col + 1];
-                b.Quad(k[1], r[0], r[3], k[2], up);
-            }
-            if (row + 1 < GridLines) {
-                const auto& f = corners[(row + 1) * GridLines + col];
-                b.Quad(k[3], k[2], f[1], f[0], up);
-            }
-        }
+        std::vector<Middle> middle;
+        for (int col = 0; col < GridLines; ++col)
+            middle.push_back({at(row, col), InkBodyV});
+        strip(middle, Vector3(0, 0, 1));
     }
 
-    // The nine star points: discs around their intersections.
+    // The nine star points: discs of ink around their intersections. u runs
+    // from the ink's middle, held to StarRadius less half a line, out to the
+    // strip's edge at the rate it runs across a line, so the disc's edge
+    // fades as a line's does.
     constexpr int Stars[3] = {3, 9, 15};
     constexpr int Segments = 16;
     for (int row : Stars) {
         for (int col : Stars) {
-            const std::uint16_t centre = std::uint16_t(row * GridLines + col);
+            const std::uint16_t centre = at(row, col);
             const Vector3 c = b.Position(centre);
-            std::uint16_t ring[Segments];
+            std::array<std::uint16_t, Segments> inner{}, outer{};
             for (int s = 0; s < Segments; ++s) {
                 const float a = 2.0f * std::numbers::pi_v<float> * float(s) / Segments;
-                ring[s] = b.Vertex(c + Vector3(StarRadius * std::cos(a), 0, StarRadius * std::sin(a)));
+                const Vector3 out(std::cos(a), 0, std::sin(a));
+                inner[s] = b.Vertex(c + out * (StarRadius - LineWidth / 2), Vector2(0.5f, InkBodyV));
+                outer[s] = b.Vertex(c + out * (StarRadius + InkMargin), Vector2(1, InkBodyV));
             }
-            for (int s = 0; s < Segments; ++s)
-                b.Triangle(centre, ring[s], ring[(s + 1) % Segments], up);
+            for (int s = 0; s < Segments; ++s) {
+                const int n = (s + 1) % Segments;
+                b.Triangle(centre, inner[s], inner[n], up);
+                b.Quad(inner[s], outer[s], outer[n], inner[n], up);
+            }
         }
     }
-    return b.Finish(false);
+    return b.Finish(true);
 }
 
 // A sphere about centre with shared vertices (so the normals come out
@@ -169,6 +194,12 @@ tds::SceneFile BuildGameScene()
     tds::MaterialData ink = Material("GridInk", {0.06f, 0.05f, 0.04f}, 0, 0);
     ink.specular.reset();
     ink.shininessStrength.reset();
+    ink.maps.push_back(tds::TextureMap{tds::Chunk_Mat_TextureMap, tds::Percent::Int(100), InkImage});
+    // 99 % opaque: an object whose alpha is below 1 is drawn without writing
+    // depth, so where strips overlap (at every crossing) each blends over the
+    // other, and the shares of a pixel that two crossing lines cover add up
+    // as they should.
+    ink.transparency = tds::Percent::Int(1);
     file.materials.push_back(ink);
     file.materials.push_back(Material("WhiteStone", {0.93f, 0.92f, 0.88f}, 50, 70));
     // Polished slate: the lit colour stays near black, the highlight comes
@@ -185,6 +216,22 @@ tds::SceneFile BuildGameScene()
     file.meshes.push_back(MakeStone("Black", "BlackStone", Intersection(3, 15, StoneRestHeight)));
     file.meshes.push_back(MakeTable());
     return file;
+}
+
+std::vector<std::uint8_t> BuildInkAlpha()
+{
+    constexpr int n = InkImageSize;
+    // The share of texel i that lies between lo and hi, in image widths.
+    auto share = [](int i, float lo, float hi) {
+        return std::max(0.0f, std::min(hi * n, float(i + 1)) - std::max(lo * n, float(i)));
+    };
+    const float across = LineWidth / 2 / InkStrip;
+    std::vector<std::uint8_t> alpha(std::size_t(n) * n);
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i)
+            alpha[std::size_t(j) * n + i] =
+                std::uint8_t(std::lround(255.0f * share(i, 0.5f - across, 0.5f + across) * share(j, 0, InkEndV)));
+    return alpha;
 }
 
 }  // namespace scene

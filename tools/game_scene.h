@@ -5,6 +5,9 @@
 
 #include "tools/tds_writer.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace scene {
 
 // Sizes, in world units (Y up; the person sits at -z).
@@ -30,6 +33,28 @@ inline constexpr float GridLift = 0.1f;
 inline constexpr float LineWidth = 0.3f;  // about 2 pixels at 1024 x 768
 inline constexpr float StarRadius = 0.6f;
 
+// The lines are not drawn as hard-edged polygons, which cover a pixel or
+// not: at 1024 x 768 a line 1.6 to 2.5 pixels wide then reads one, two or
+// three pixels wide by where it falls, and an oblique one steps. Each line
+// is a strip of InkMargin either side of its ink, textured with the ink's
+// cross-section as alpha (InkImage); the texture's mip-maps average the ink
+// over about a pixel whatever the distance, so every line keeps its weight
+// and its edges are smooth.
+//
+// Texture coordinates: u runs across a strip, 0 to 1, the ink in its
+// middle. v is InkBodyV along the lines; past the ends of the border lines
+// it grows, at the rate u grows across, to the end of the image's ink
+// (InkEndV) and on through the margin, so those ends and the board's
+// corners fade as the sides do. The image's ink fills its top quarter of v
+// and InkBodyV lies in the middle of it, so that the mip-maps keep the
+// lines' v inside the ink down to the level of 4 x 4 texels.
+inline constexpr float InkMargin = 1.5f * LineWidth;  // more than a pixel, at the far edge too
+inline constexpr float InkStrip = LineWidth + 2 * InkMargin;
+inline constexpr float InkEndV = LineWidth / InkStrip;  // a quarter
+inline constexpr float InkBodyV = InkEndV / 2;
+inline constexpr const char* InkImage = "ink.png";
+inline constexpr int InkImageSize = 128;
+
 // Stones are spheres that the game flattens to 0.4 of their height, which
 // gives the lens of a real stone (22 mm across, 9 mm high). A diameter of
 // 4.8 leaves a small gap between neighbours, as on a real board.
@@ -53,5 +78,10 @@ inline constexpr const char* WoodImage = "wood.jpg";
 inline constexpr const char* SheenImage = "sheen.jpg";
 
 tds::SceneFile BuildGameScene();
+
+// The alpha of the ink image, InkImageSize x InkImageSize, top row first:
+// each texel is the share of it that the ink covers, the ink being the
+// middle LineWidth / InkStrip of u and v up to InkEndV.
+std::vector<std::uint8_t> BuildInkAlpha();
 
 }  // namespace scene

@@ -4,6 +4,7 @@
 #include "game/rules.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -73,6 +74,42 @@ TEST(SceneData, CommittedFileIsWhatTheToolWritesNow)
         << "data/geometry2.3ds is stale: build the make_scene_data target and commit the result";
 }
 
+// The alpha of a grey-and-alpha PNG file; empty when it cannot be read.
+std::vector<std::uint8_t> ReadAlpha(const std::string& path, unsigned& width, unsigned& height,
+                                    bool& allWhite)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return {};
+    image.format = PNG_FORMAT_GA;
+    std::vector<std::uint8_t> ga(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, ga.data(), 0, nullptr))
+        return {};
+    width = image.width;
+    height = image.height;
+    std::vector<std::uint8_t> alpha;
+    allWhite = true;
+    for (std::size_t i = 0; i < ga.size(); i += 2) {
+        allWhite = allWhite && ga[i] == 255;
+        alpha.push_back(ga[i + 1]);
+    }
+    return alpha;
+}
+
+TEST(SceneData, CommittedInkImageIsWhatTheToolWritesNow)
+{
+    unsigned w = 0, h = 0;
+    bool white = false;
+    const auto alpha = ReadAlpha(Root + "/data/" + scene::InkImage, w, h, white);
+    ASSERT_FALSE(alpha.empty()) << scene::InkImage;
+    EXPECT_EQ(w, unsigned(scene::InkImageSize));
+    EXPECT_EQ(h, unsigned(scene::InkImageSize));
+    EXPECT_TRUE(white) << "the ink's colour is the material's; the image carries only its share of a texel";
+    EXPECT_TRUE(alpha == scene::BuildInkAlpha())
+        << "data/" << scene::InkImage << " is stale: build the make_scene_data target and commit the result";
+}
+
 TEST_F(ShippedScene, HoldsTheFiveMeshesWithSoundIndicesAndKnownMaterials)
 {
     ASSERT_EQ(Scene->error, "");
@@ -136,6 +173,130 @@ TEST_F(ShippedScene, GridLiesFaceUpJustAboveTheBoardAndEveryIntersectionHasFaces
     }
     // A vertex without faces would get no normal at all.
     EXPECT_EQ(std::count(used.begin(), used.end(), false), 0);
+}
+
+// How much of a point of the board the grid's ink covers: the shipped ink
+// image, sampled bilinearly at full size, through the texture coordinates of
+// every grid face over the point, the faces blended one over another.
+class GridInk : public ShippedScene
+{
+protected:
+    void SetUp() override
+    {
+        const tds_test::DecodedMaterial* m = Scene->Material(Mesh("Grid").material);
+        ASSERT_NE(m, nullptr);
+        ASSERT_EQ(m->mapFiles.count(tds::Chunk_Mat_TextureMap), 1u);
+        bool white = false;
+        alpha = ReadAlpha(Root + "/data/" + m->mapFiles.at(tds::Chunk_Mat_TextureMap), width, height, white);
+        ASSERT_FALSE(alpha.empty());
+    }
+
+    float Sample(Vector2 uv) const
+    {
+        auto texel = [&](int i, int j) {
+            i = (i % int(width) + int(width)) % int(width);
+            j = (j % int(height) + int(height)) % int(height);
+            return alpha[std::size_t(j) * width + std::size_t(i)] / 255.0f;
+        };
+        const float x = uv.x * float(width) - 0.5f, y = uv.y * float(height) - 0.5f;
+        const int i = int(std::floor(x)), j = int(std::floor(y));
+        const float fx = x - float(i), fy = y - float(j);
+        return (texel(i, j) * (1 - fx) + texel(i + 1, j) * fx) * (1 - fy) +
+               (texel(i, j + 1) * (1 - fx) + texel(i + 1, j + 1) * fx) * fy;
+    }
+
+    float InkAt(float x, float z)
+    {
+        const tds_test::DecodedMesh& grid = Mesh("Grid");
+        float clear = 1;
+        for (const auto& f : grid.faces) {
+            const Vector3 &a = grid.vertices[f[0]], &b = grid.vertices[f[1]], &c = grid.vertices[f[2]];
+            const float det = (b.x - a.x) * (c.z - a.z) - (c.x - a.x) * (b.z - a.z);
+            const float wb = ((x - a.x) * (c.z - a.z) - (c.x - a.x) * (z - a.z)) / det;
+            const float wc = ((b.x - a.x) * (z - a.z) - (x - a.x) * (b.z - a.z)) / det;
+            if (wb < 0 || wc < 0 || wb + wc > 1)
+                continue;
+            const Vector2 uv = grid.texCoords[f[0]] * (1 - wb - wc) + grid.texCoords[f[1]] * wb +
+                               grid.texCoords[f[2]] * wc;
+            clear *= 1 - Sample(uv);
+        }
+        return 1 - clear;
+    }
+
+    std::vector<std::uint8_t> alpha;
+    unsigned width = 0, height = 0;
+};
+
+// Where the ink lies: over every intersection and along every line between
+// them, out to half the line's width; in the star points' discs; to the
+// outer edge of the border lines at their ends and at the corners; nowhere
+// else.
+TEST_F(GridInk, CoversTheLinesStarPointsAndCornersAndNothingElse)
+{
+    const tds_test::DecodedMesh& grid = Mesh("Grid");
+    ASSERT_EQ(grid.texCoords.size(), grid.vertices.size());
+    auto at = [&](int row, int col) { return grid.vertices[row * 19 + col]; };
+    const float half = scene::LineWidth / 2, in = half - 0.03f, out = half + 0.03f;
+    const float spacing = at(0, 1).x - at(0, 0).x;
+    auto inked = [](float ink) { return ink > 0.95f; };
+    auto bare = [](float ink) { return ink < 0.05f; };
+
+    for (int row = 0; row < 19; ++row) {
+        for (int col = 0; col < 19; ++col) {
+            SCOPED_TRACE(testing::Message() << "row " << row << ", col " << col);
+            const Vector3 p = at(row, col);
+            EXPECT_PRED1(inked, InkAt(p.x, p.z));
+            // Half-way to the next intersection along the row and the
+            // column, and to both sides of that line.
+            const float x = p.x + spacing / 2, z = p.z + spacing / 2;
+            if (col < 18) {
+                EXPECT_PRED1(inked, InkAt(x, p.z + in));
+                EXPECT_PRED1(inked, InkAt(x, p.z - in));
+                EXPECT_PRED1(bare, InkAt(x, p.z + out));
+                EXPECT_PRED1(bare, InkAt(x, p.z - out));
+            }
+            if (row < 18) {
+                EXPECT_PRED1(inked, InkAt(p.x + in, z));
+                EXPECT_PRED1(inked, InkAt(p.x - in, z));
+                EXPECT_PRED1(bare, InkAt(p.x + out, z));
+                EXPECT_PRED1(bare, InkAt(p.x - out, z));
+            }
+            if (row < 18 && col < 18) {
+                EXPECT_PRED1(bare, InkAt(x, z));
+            }
+            // A star point's disc, along a diagonal, off the lines.
+            const bool star = (row == 3 || row == 9 || row == 15) && (col == 3 || col == 9 || col == 15);
+            const float d = scene::StarRadius * std::sqrt(0.5f);
+            const float r = star ? 0.05f : 0.0f;
+            EXPECT_EQ(inked(InkAt(p.x + d - r, p.z + d - r)), star);
+            EXPECT_PRED1(bare, InkAt(p.x + d + 0.05f, p.z + d + 0.05f));
+        }
+    }
+    // Past the ends of the lines, and the corners, from the outside in.
+    for (int row : {0, 18}) {
+        for (int col = 0; col < 19; ++col) {
+            SCOPED_TRACE(testing::Message() << "end of col " << col << " at row " << row);
+            const Vector3 p = at(row, col);
+            const float outward = row == 0 ? -1.0f : 1.0f;
+            EXPECT_PRED1(inked, InkAt(p.x, p.z + outward * in));
+            EXPECT_PRED1(bare, InkAt(p.x, p.z + outward * out));
+        }
+    }
+    for (int col : {0, 18}) {
+        for (int row = 0; row < 19; ++row) {
+            SCOPED_TRACE(testing::Message() << "end of row " << row << " at col " << col);
+            const Vector3 p = at(row, col);
+            const float outward = col == 0 ? -1.0f : 1.0f;
+            EXPECT_PRED1(inked, InkAt(p.x + outward * in, p.z));
+            EXPECT_PRED1(bare, InkAt(p.x + outward * out, p.z));
+            if (row == 0 || row == 18) {
+                const float outwardZ = row == 0 ? -1.0f : 1.0f;
+                EXPECT_PRED1(inked, InkAt(p.x + outward * in, p.z + outwardZ * in)) << "corner";
+                EXPECT_PRED1(bare, InkAt(p.x + outward * out, p.z + outwardZ * in)) << "corner";
+                EXPECT_PRED1(bare, InkAt(p.x + outward * in, p.z + outwardZ * out)) << "corner";
+            }
+        }
+    }
 }
 
 TEST_F(ShippedScene, StonesAreClosedOutwardSpheresOfAtMost192TrianglesRestingOnTheBoard)

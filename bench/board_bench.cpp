@@ -21,11 +21,9 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "engine/textureman.h"
 #include "engine/window.h"
 #include "game/game.h"
 #include "plain_gl.h"
@@ -34,6 +32,7 @@
 #include "platform/d3d/call_log.h"
 #include "platform/d3d/gl_work.h"
 #include "platform/d3d/texture.h"
+#include "tools/context_release.h"
 
 namespace {
 
@@ -377,17 +376,7 @@ void CloseGame()
     delete TrapeziObject;
     delete GuiQuad;
     TrapeziObject = GuiQuad = nullptr;
-    std::set<IDirect3DTexture8*> textures;  // once each, whatever names it is cached under
-    for (const auto& bucket : Graphics->TextureManager->Textures.Buckets)
-        for (const auto& pair : bucket)
-            textures.insert(pair.Val);
-    for (IDirect3DTexture8* t : textures)
-        t->Release();
-    delete Graphics->TextureManager;
-    Graphics->MainSurface->Release();
-    Graphics->DepthSurface->Release();
-    Graphics->Device->Release();
-    delete Graphics;
+    tools::ReleaseContext(Graphics);
     Graphics = nullptr;
     DestroyWindow(WindowHandle);
     WindowHandle = nullptr;

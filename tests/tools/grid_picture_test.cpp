@@ -92,7 +92,7 @@ protected:
     {
         grid.reset();
         SceneLoader::SetGraphicsContext(nullptr);
-        enginetest::DisposeContext(c);
+        tools::ReleaseContext(c);
         if (window != nullptr)
             DestroyWindow(window);
     }

@@ -19,6 +19,11 @@
 
 namespace enginetest {
 
+// The view and the lamp of the game's first frame: the camera at
+// (0, 100, -100) looking at the origin, the point light above the board,
+// grey ambient light.
+void LookAsTheGameStarts(GraphicsContext* context);
+
 // The pixel (column, row) of a frame of this size where a world point lands
 // under the context's view and projection.
 std::array<int, 2> ToPixel(const GraphicsContext* context, const Vector3& point, int width, int height);

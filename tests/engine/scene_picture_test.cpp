@@ -5,8 +5,6 @@
 
 #include "device_fixture.h"
 #include "engine/3dengine.h"
-#include "engine/camera.h"
-#include "engine/lights.h"
 #include "engine/object.h"
 #include "engine/sceneloader.h"
 #include "platform/d3d/readback.h"
@@ -144,13 +142,7 @@ TEST_F(ScenePicture, BoardGridStonesAndTableFromTheGamesCamera)
     const Vertex* intersections = grid->GetTriMesh()->GetVertexArray(0);
     auto at = [&](int row, int col) { return intersections[row * 19 + col].Position; };
 
-    Camera camera;
-    camera.SetCamera(Vector3(0, 100, -100), Vector3(0, 0, 0), Vector3(0, 1, 0));
-    camera.CreateViewMatrix();
-    c->SetViewMatrix(camera.GetViewMatrix());
-    PointLight light(Vector3(0, 100, 0), 1000.0f, 1.0f, 0.0f, 0.0f);
-    light.SetLight(0, c);
-    c->SetAmbientLight(Color(0.1f));
+    enginetest::LookAsTheGameStarts(c);
     c->Clear(0);
     c->ClearZBufferStencil(1.0f, 0);
     c->SetZBuffering(true);

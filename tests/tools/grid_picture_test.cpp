@@ -5,8 +5,6 @@
 
 #include "tests/engine/device_fixture.h"
 
-#include "engine/camera.h"
-#include "engine/lights.h"
 #include "engine/object.h"
 #include "engine/sceneloader.h"
 #include "platform/d3d/readback.h"
@@ -112,13 +110,7 @@ TEST_F(GridPicture, EveryLineKeepsItsWeightAndRunsStraight)
     ASSERT_TRUE(SceneLoader::LoadObject((Root + "/data/geometry2.3ds").c_str(), "Grid", &o));
     grid.reset(o);
 
-    Camera camera;
-    camera.SetCamera(Vector3(0, 100, -100), Vector3(0, 0, 0), Vector3(0, 1, 0));
-    camera.CreateViewMatrix();
-    c->SetViewMatrix(camera.GetViewMatrix());
-    PointLight light(Vector3(0, 100, 0), 1000.0f, 1.0f, 0.0f, 0.0f);
-    light.SetLight(0, c);
-    c->SetAmbientLight(Color(0.1f));
+    enginetest::LookAsTheGameStarts(c);
     c->Clear(0xFFFFFFFF);
     grid->Render();
 

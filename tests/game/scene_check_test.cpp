@@ -52,7 +52,7 @@ void KeepVertices(tds::MeshData& m, std::size_t count)
 }
 
 // The game in a folder of the test's own: a small window's settings, the
-// shipped pictures, and the scene file the case writes.
+// shipped data but for the scene file, which the case writes.
 class SceneCheck : public ::testing::Test
 {
 protected:
@@ -61,8 +61,9 @@ protected:
         const fs::path& dir = folder.Path();
         std::ofstream(dir / "q3dinit.conf") << gametest::SmallWindowConfig;
         fs::create_directory(dir / "data");
-        for (const char* picture : {"gui01.jpg", "wood.jpg", "sheen.jpg"})
-            fs::create_symlink(fs::path(GO3D_SOURCE_DIR) / "data" / picture, dir / "data" / picture);
+        for (const fs::directory_entry& file : fs::directory_iterator(fs::path(GO3D_SOURCE_DIR) / "data"))
+            if (file.path().filename() != "geometry2.3ds")
+                fs::create_symlink(file.path(), dir / "data" / file.path().filename());
         previous = fs::current_path();
         fs::current_path(dir);
         SetMessageBoxHook(RecordBox);

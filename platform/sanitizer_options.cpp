@@ -31,3 +31,17 @@ extern "C" const char* __lsan_default_options()
 {
     return "print_suppressions=0";
 }
+
+// A library loaded with dlopen keeps in its statics what it holds for the
+// life of the process, as Mesa's driver keeps what it learnt of the
+// processor (on AMD Zen, one block per L3 cache). The program's GL stack
+// unloads the driver when it closes, before exit, and the leak check at exit
+// then finds a block whose only pointer lay in a module that is gone. So in
+// this build every loaded module stays until exit: the check sees the
+// statics of each as it sees those of a library linked at start, and what
+// they point to is held, not lost. The program's own code is never loaded
+// this way, so a leak of its own is still told.
+extern "C" int dlclose(void*)
+{
+    return 0;
+}

@@ -148,6 +148,10 @@ bool InitializeScene()
     MainCamera.SetCamera(Vector3(0, 100, -100), Vector3(0, 0, 0), Vector3(0, 1, 0));
     MainLight = PointLight(Vector3(0, 100, 0), 1000.0f, 1.0f, 0.0f, 0.0f);
     Graphics->SetAmbientLight(Color(0.1f));
+    // Blend between mip levels: the grid's ink and the wood are textures
+    // seen at every distance across the board, and within one level only a
+    // row where the level changes shows as a line from crisp to soft.
+    Graphics->SetTextureFiltering(2, AllStages);
 
     SceneLoader::SetGraphicsContext(Graphics);
     SceneLoader::SetDataPath("data/");

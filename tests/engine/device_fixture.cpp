@@ -8,13 +8,19 @@ namespace enginetest {
 
 void LookAsTheGameStarts(GraphicsContext* context)
 {
+    LookAsTheGameFrom(context, Vector3(0, 100, -100));
+}
+
+void LookAsTheGameFrom(GraphicsContext* context, const Vector3& eye)
+{
     Camera camera;
-    camera.SetCamera(Vector3(0, 100, -100), Vector3(0, 0, 0), Vector3(0, 1, 0));
+    camera.SetCamera(eye, Vector3(0, 0, 0), Vector3(0, 1, 0));
     camera.CreateViewMatrix();
     context->SetViewMatrix(camera.GetViewMatrix());
     PointLight light(Vector3(0, 100, 0), 1000.0f, 1.0f, 0.0f, 0.0f);
     light.SetLight(0, context);
     context->SetAmbientLight(Color(0.1f));
+    context->SetTextureFiltering(2, AllStages);
 }
 
 std::array<int, 2> ToPixel(const GraphicsContext* context, const Vector3& point, int width, int height)

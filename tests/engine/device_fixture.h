@@ -19,10 +19,13 @@
 
 namespace enginetest {
 
-// The view and the lamp of the game's first frame: the camera at
-// (0, 100, -100) looking at the origin, the point light above the board,
-// grey ambient light.
+// The view, the lamp and the texture filtering of the game's first frame:
+// the camera at (0, 100, -100) looking at the origin, the point light above
+// the board, grey ambient light, blending between mip levels.
 void LookAsTheGameStarts(GraphicsContext* context);
+// The same with the camera moved to eye, as the wheel and the right button
+// move it, still looking at the origin.
+void LookAsTheGameFrom(GraphicsContext* context, const Vector3& eye);
 
 // The pixel (column, row) of a frame of this size where a world point lands
 // under the context's view and projection.

@@ -131,6 +131,24 @@ TEST_F(Game, StartsWithTheSceneAndItsBoard)
     EXPECT_TRUE(Boxes.empty());
 }
 
+// The grid's ink and the wood keep one look over the whole board only when
+// the mip levels blend: within the nearest level, a row where the level
+// changes turns every line from crisp to soft.
+TEST_F(Game, TexturesBlendBetweenMipLevelsOnEveryStage)
+{
+    EXPECT_EQ(Graphics->MipFilter, dword(D3DTEXF_LINEAR));
+    for (int stage = 0; stage < int(Graphics->MaxTextureStages); ++stage) {
+        SCOPED_TRACE(testing::Message() << "stage " << stage);
+        DWORD min = 0, mag = 0, mip = 0;
+        Graphics->Device->GetTextureStageState(DWORD(stage), D3DTSS_MINFILTER, &min);
+        Graphics->Device->GetTextureStageState(DWORD(stage), D3DTSS_MAGFILTER, &mag);
+        Graphics->Device->GetTextureStageState(DWORD(stage), D3DTSS_MIPFILTER, &mip);
+        EXPECT_EQ(min, DWORD(D3DTEXF_LINEAR));
+        EXPECT_EQ(mag, DWORD(D3DTEXF_LINEAR));
+        EXPECT_EQ(mip, DWORD(D3DTEXF_LINEAR));
+    }
+}
+
 TEST_F(Game, AClickPlaysAndTheComputerAnswers)
 {
     Click(9, 9);

@@ -1,8 +1,9 @@
 // The game's full board, 361 stones of the shipped scene drawn by the game's
 // own frame function through the layer with the shipped configuration,
-// against the same draws in plain OpenGL with the same multisampling: the
-// frame time at 1024x768, and the main thread's CPU time per frame with a
-// 64x64 viewport, where rasterising costs next to nothing.
+// against the same draws in plain OpenGL at the same size, with the same
+// multisampling and texture filtering: the frame time, and the main
+// thread's CPU time per frame with a 64x64 viewport, where rasterising costs
+// next to nothing.
 //
 // Each side runs in a process of its own (two GL contexts in one process
 // slow each other down on Mesa); each process reports the median of several
@@ -32,6 +33,7 @@
 #include "platform/d3d/call_log.h"
 #include "platform/d3d/gl_work.h"
 #include "platform/d3d/texture.h"
+#include "platform/d3d/texture_format.h"
 #include "tools/context_release.h"
 
 namespace {
@@ -261,7 +263,10 @@ std::optional<Figures> PlainSide(bool small)
 
     SDL_Window* window = SDL_GL_GetCurrentWindow();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    const PlainTarget target(static_cast<GLsizei>(Graphics->MultiSampleType), 1024, 768);
+    // The back buffer's size, as the configuration gives it.
+    const GLsizei width = static_cast<GLsizei>(Graphics->Parameters.XRes);
+    const GLsizei height = static_cast<GLsizei>(Graphics->Parameters.YRes);
+    const PlainTarget target(static_cast<GLsizei>(Graphics->MultiSampleType), width, height);
     if (!target.Complete())
     {
         std::fprintf(stderr, "board_bench: no multisampled framebuffer of %u samples\n", Graphics->MultiSampleType);
@@ -271,16 +276,20 @@ std::optional<Figures> PlainSide(bool small)
     const D3DMATRIX projection = ToD3D(*Graphics->GetProjectionMatrix());
     glUniformMatrix4fv(program.proj, 1, GL_FALSE, &projection.m[0][0]);
     glActiveTexture(GL_TEXTURE0);
-    // The engine's filtering: linear, within the nearest mip level.
+    // The filtering the game has left on the device.
+    DWORD minFilter = 0, magFilter = 0, mipFilter = 0;
+    Graphics->Device->GetTextureStageState(0, D3DTSS_MINFILTER, &minFilter);
+    Graphics->Device->GetTextureStageState(0, D3DTSS_MAGFILTER, &magFilter);
+    Graphics->Device->GetTextureStageState(0, D3DTSS_MIPFILTER, &mipFilter);
     GLuint sampler = 0;
     glGenSamplers(1, &sampler);
-    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, go3d::d3d::GlMinFilter(minFilter, mipFilter));
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, go3d::d3d::GlMagFilter(magFilter));
     glBindSampler(0, sampler);
     glBindSampler(1, sampler);
-    const GLsizei w = small ? 64 : 1024, h = small ? 64 : 768;
-    glViewport(0, 768 - h, w, h);
-    glScissor(0, 768 - h, w, h);
+    const GLsizei w = small ? 64 : width, h = small ? 64 : height;
+    glViewport(0, height - h, w, h);
+    glScissor(0, height - h, w, h);
     glEnable(GL_SCISSOR_TEST);
     glDepthFunc(GL_LEQUAL);
     glEnable(GL_CULL_FACE);
@@ -419,7 +428,7 @@ int main(int argc, char** argv)
         const char* what;
         bool cpu;
     };
-    for (const Size& size : {Size{"full", "full board at 1024x768, frame", false},
+    for (const Size& size : {Size{"full", "full board at the configured size, frame", false},
                              Size{"small", "full board, 64x64 viewport, main-thread CPU", true}})
     {
         std::vector<double> layer, plain, calls, glCalls;

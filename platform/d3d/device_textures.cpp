@@ -81,14 +81,8 @@ void Device::ApplySampler(DWORD i)
     const GLuint s = samplers_[i].get();
     glSamplerParameteri(s, GL_TEXTURE_WRAP_S, Address(t[D3DTSS_ADDRESSU]));
     glSamplerParameteri(s, GL_TEXTURE_WRAP_T, Address(t[D3DTSS_ADDRESSV]));
-    glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, t[D3DTSS_MAGFILTER] == D3DTEXF_POINT ? GL_NEAREST : GL_LINEAR);
-    const bool pointMin = t[D3DTSS_MINFILTER] == D3DTEXF_POINT;
-    GLint min = pointMin ? GL_NEAREST : GL_LINEAR;
-    if (t[D3DTSS_MIPFILTER] == D3DTEXF_POINT)
-        min = pointMin ? GL_NEAREST_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_NEAREST;
-    else if (t[D3DTSS_MIPFILTER] == D3DTEXF_LINEAR)
-        min = pointMin ? GL_NEAREST_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_LINEAR;
-    glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, min);
+    glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, GlMagFilter(t[D3DTSS_MAGFILTER]));
+    glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, GlMinFilter(t[D3DTSS_MINFILTER], t[D3DTSS_MIPFILTER]));
     // Only the anisotropic filter gets anisotropy: llvmpipe blurs even
     // point-filtered textures with it.
     if (adapter_->Info().maxAnisotropy > 1)

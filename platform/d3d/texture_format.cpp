@@ -105,4 +105,19 @@ void WriteTexel(D3DFORMAT f, BYTE* p, DWORD c)
     }
 }
 
+GLint GlMinFilter(DWORD minFilter, DWORD mipFilter)
+{
+    const bool point = minFilter == D3DTEXF_POINT;
+    if (mipFilter == D3DTEXF_POINT)
+        return point ? GL_NEAREST_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_NEAREST;
+    if (mipFilter == D3DTEXF_LINEAR)
+        return point ? GL_NEAREST_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_LINEAR;
+    return point ? GL_NEAREST : GL_LINEAR;
+}
+
+GLint GlMagFilter(DWORD magFilter)
+{
+    return magFilter == D3DTEXF_POINT ? GL_NEAREST : GL_LINEAR;
+}
+
 }  // namespace go3d::d3d

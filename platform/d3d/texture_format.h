@@ -1,7 +1,8 @@
 #pragma once
 
 // The texture formats the layer stores: their sizes, their GL upload form,
-// and texel conversion to and from A8R8G8B8 for the utility library.
+// texel conversion to and from A8R8G8B8 for the utility library, and GL's
+// filters for a stage's.
 
 #include <epoxy/gl.h>
 
@@ -26,5 +27,10 @@ UINT RowPitch(D3DFORMAT format, UINT width);
 DWORD ReadTexel(D3DFORMAT format, const BYTE* p);
 // Writes an A8R8G8B8 value at p, rounding each channel to the format's bits.
 void WriteTexel(D3DFORMAT format, BYTE* p, DWORD argb);
+
+// GL's minification filter for a stage's D3DTSS_MINFILTER and
+// D3DTSS_MIPFILTER, and its magnification filter for D3DTSS_MAGFILTER.
+GLint GlMinFilter(DWORD minFilter, DWORD mipFilter);
+GLint GlMagFilter(DWORD magFilter);
 
 }  // namespace go3d::d3d

@@ -41,8 +41,8 @@ GridPoint PickUnder(HWND hwnd, std::int32_t x, std::int32_t y)
     if (GetClientRect(hwnd, &client)) {
         const std::int64_t w = client.right - client.left, h = client.bottom - client.top;
         if (w > 0 && h > 0) {
-            x = static_cast<std::int32_t>((2 * std::int64_t{x} + 1) * ScreenWidth / (2 * w));
-            y = static_cast<std::int32_t>((2 * std::int64_t{y} + 1) * ScreenHeight / (2 * h));
+            x = ToBackBuffer(x, w, ScreenWidth);
+            y = ToBackBuffer(y, h, ScreenHeight);
         }
     }
     return PickPoint(x, y);

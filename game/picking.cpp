@@ -54,3 +54,10 @@ GridPoint PickPoint(std::int32_t x, std::int32_t y)
         }
     return result;
 }
+
+std::int32_t ToBackBuffer(std::int32_t p, std::int64_t client, std::int32_t back)
+{
+    const std::int64_t n = (2 * std::int64_t{p} + 1) * back, d = 2 * client;
+    // Division rounds towards zero; below zero that is up, not down.
+    return static_cast<std::int32_t>(n >= 0 ? n / d : -((-n + d - 1) / d));
+}

@@ -31,6 +31,12 @@ extern std::int32_t ScreenHeight;
 // Horizontally it takes the fixed aspect 4:3.
 Ray PickRay(std::int32_t x, std::int32_t y, float& maxdist);
 
+// The back-buffer pixel under the centre of client pixel p, along an axis of
+// client pixels stretched over back pixels (client > 0). Rounded down, so
+// that at the same size it is p itself, also left of or above the client
+// area, where a held button still reports the pointer.
+std::int32_t ToBackBuffer(std::int32_t p, std::int64_t client, std::int32_t back);
+
 // The nearest intersection whose sphere the ray through (x, y) hits; of equal
 // distances the smaller row, then the smaller column.
 GridPoint PickPoint(std::int32_t x, std::int32_t y);

@@ -170,3 +170,37 @@ TEST_F(Picking, EveryIntersectionOfTheCentreLineIsPickedWhereItIsDrawn)
         ExpectPick(px, py, row, 9);
     }
 }
+
+// From a client pixel to the back-buffer pixel under its centre.
+TEST(ToBackBuffer, TakesAClientPixelToTheBackBufferPixelUnderItsCentre)
+{
+    struct Case
+    {
+        std::int32_t p;
+        std::int64_t client;
+        std::int32_t back, expected;
+    };
+    const Case cases[] = {
+        // The same size: the identity, also outside the client area, where a
+        // held button reports the pointer.
+        {0, 1024, 1024, 0},
+        {1023, 1024, 1024, 1023},
+        {-1, 1024, 1024, -1},
+        {-2, 1024, 1024, -2},
+        {-700, 1024, 1024, -700},
+        {1500, 1024, 1024, 1500},
+        // Twice as wide a window: two client pixels to one.
+        {0, 2048, 1024, 0},
+        {1, 2048, 1024, 0},
+        {2047, 2048, 1024, 1023},
+        {-1, 2048, 1024, -1},
+        {-2, 2048, 1024, -1},
+        {-3, 2048, 1024, -2},
+        // Half as wide: the centre of client pixel 1 lies in back pixel 3.
+        {1, 512, 1024, 3},
+        {-1, 512, 1024, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ToBackBuffer(c.p, c.client, c.back), c.expected)
+            << "client pixel " << c.p << " of " << c.client << " over " << c.back;
+}

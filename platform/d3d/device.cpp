@@ -111,6 +111,12 @@ HRESULT Device::Create(Adapter* adapter, D3DDEVTYPE type, HWND window, DWORD beh
         mode.refresh_rate = static_cast<int>(pp.FullScreen_RefreshRateInHz);
         mode.format = pp.BackBufferFormat == D3DFMT_R5G6B5 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
         SDL_SetWindowSize(sdl, mode.w, mode.h);
+        // A window manager puts a full-screen window over its display; with
+        // none (a kiosk session, a bare X server) the window stays where it
+        // was made, mostly off the screen, unless it is moved there first.
+        SDL_Rect display{};
+        if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(sdl), 0), &display) == 0)
+            SDL_SetWindowPosition(sdl, display.x, display.y);
         if (SDL_SetWindowDisplayMode(sdl, &mode) != 0 || SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) != 0)
         {
             std::fprintf(stderr, "d3d8: no full-screen mode %ux%u: %s\n", pp.BackBufferWidth,

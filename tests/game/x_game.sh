@@ -1,9 +1,11 @@
 # Sourced by the end-to-end scripts: the program under an X server in a
-# folder of its own, 640x480 in a window, its message boxes on standard
-# error. Skips (77) without a display or xdotool.
-#   start_game GAME SOURCE [NAME=value...]   sets work, pid, window and the
-#                                            window's screen position X, Y;
-#                                            the title shows the centre's score
+# folder of its own, 640x480 in a window (or the settings in the variable
+# config), its message boxes on standard error. Skips (77) without a display
+# or xdotool.
+#   start_game GAME SOURCE [NAME=value...]   sets work, pid, window, the
+#                                            window's screen position X, Y
+#                                            and its size WIDTH, HEIGHT; the
+#                                            title shows the centre's score
 #   wait_for_title TEXT                      up to 5 s for the window title;
 #                                            sets title to what it shows
 #   quit_game                                Escape; sets status, shows stderr
@@ -16,16 +18,18 @@ start_game() {
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
   ln -s "$source/data" "$work/data"
-  cat > "$work/q3dinit.conf" <<'CONF'
-fullscreen = false
+  printf '%s\n' "${config:-fullscreen = false
 resolution = 640x480
 bpp = 32
 zbufferdepth = 24
 device = hal
 tnl = true
 antialiasing = none
-dontcareabout = bpp, refresh, alpha
-CONF
+dontcareabout = bpp, refresh, alpha}" > "$work/q3dinit.conf"
+  local size centre_x centre_y
+  size=$(sed -n 's/^resolution = \([0-9]*\)x\([0-9]*\)$/\1 \2/p' "$work/q3dinit.conf")
+  centre_x=$((${size% *} / 2))
+  centre_y=$((${size#* } / 2))
 
   cd "$work" || exit 1
   env GO3D_MESSAGEBOX=stderr SDL_VIDEODRIVER=x11 "$@" "$game" 2>"$work/stderr" &
@@ -42,7 +46,7 @@ CONF
   # the main loop starts is handled before the first frame. So the game is
   # ready once a middle click at the centre scores the centre in the title.
   for _ in $(seq 100); do
-    xdotool mousemove --window "$window" 320 240 click 2
+    xdotool mousemove --window "$window" "$centre_x" "$centre_y" click 2
     sleep 0.2
     [ "$(xdotool getwindowname "$window")" != go3d ] && break
   done

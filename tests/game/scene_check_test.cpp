@@ -66,11 +66,18 @@ protected:
                 fs::create_symlink(file.path(), dir / "data" / file.path().filename());
         previous = fs::current_path();
         fs::current_path(dir);
+        Boxes.clear();
         SetMessageBoxHook(RecordBox);
     }
 
     void TearDown() override
     {
+        // What the case's start-up made, so that the next case run in this
+        // process starts from nothing, as the program does.
+        CleanUp();
+        delete TrapeziObject;
+        delete GuiQuad;
+        TrapeziObject = GuiQuad = nullptr;
         SetMessageBoxHook(nullptr);
         fs::current_path(previous);
     }
@@ -160,7 +167,6 @@ TEST_F(SceneCheck, AMissingPanelPictureIsSaid)
     EXPECT_TRUE(started);
     EXPECT_TRUE(Boxes.empty());
     EXPECT_NE(said.find("cannot read the image data/gui01.jpg: No such file or directory"), std::string::npos) << said;
-    CleanUp();
 }
 
 }  // namespace

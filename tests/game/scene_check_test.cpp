@@ -152,12 +152,30 @@ INSTANTIATE_TEST_SUITE_P(
               " has no object \"Trapezi\""}),
     [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
-// The panel draws white without its picture; the person at a terminal hears
-// why, as for a broken picture.
-TEST_F(SceneCheck, AMissingPanelPictureIsSaid)
+// A picture that cannot be read draws white; the person at a terminal hears
+// why, as for a broken picture, and the game goes on. A folder opens as a
+// file does and fails only when read.
+struct Picture
+{
+    const char* name;
+    const char* file;  // in data/
+    bool folder;       // a folder in its place, else no file at all
+    const char* reason;
+};
+
+void PrintTo(const Picture& p, std::ostream* os) { *os << p.name; }
+
+class UnreadablePicture : public SceneCheck, public ::testing::WithParamInterface<Picture>
+{
+};
+
+TEST_P(UnreadablePicture, IsSaidAndTheGameGoesOn)
 {
     WriteScene([](tds::SceneFile&) {});
-    fs::remove("data/gui01.jpg");
+    const std::string path = std::string("data/") + GetParam().file;
+    fs::remove(path);
+    if (GetParam().folder)
+        fs::create_directory(path);
     RegisterWindowClass();
     WindowHandle = CreateMainWindow("go3d", CENTER_X, CENTER_Y, 100, 50);
     ASSERT_NE(WindowHandle, nullptr);
@@ -166,7 +184,16 @@ TEST_F(SceneCheck, AMissingPanelPictureIsSaid)
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(started);
     EXPECT_TRUE(Boxes.empty());
-    EXPECT_NE(said.find("cannot read the image data/gui01.jpg: No such file or directory"), std::string::npos) << said;
+    EXPECT_NE(said.find("cannot read the image " + path + ": " + GetParam().reason), std::string::npos) << said;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnreadablePicture,
+    ::testing::Values(Picture{"MissingPanel", "gui01.jpg", false, "No such file or directory"},
+                      Picture{"FolderForPanel", "gui01.jpg", true, "Is a directory"},
+                      Picture{"FolderForWood", "wood.jpg", true, "Is a directory"},
+                      Picture{"FolderForSheen", "sheen.jpg", true, "Is a directory"},
+                      Picture{"FolderForInk", "ink.png", true, "Is a directory"}),
+    [](const ::testing::TestParamInfo<Picture>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -375,6 +375,10 @@ GraphicsInitParameters Engine3D::ReadConfigFile(const char* fileName)
             continue;
         ApplySetting(parameters, line.substr(0, keyEnd), GetValue(line));
     }
+    // A folder opens as a stream does and then reads as nothing: no more a
+    // configuration file than a missing one, nor is one that fails half way.
+    if (file.bad())
+        throw EngineInitException(std::string("Could not open configuration file"));
     return parameters;
 }
 

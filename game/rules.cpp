@@ -3,6 +3,7 @@
 #include "math/random.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cmath>
 #include <fstream>
@@ -397,14 +398,22 @@ void LoadBoardPattern(bool fromDataDir)
     if (!foofile)
         return;
 
+    // The whole picture is read before the board changes: a file that opens
+    // but cannot be read (a folder does) is as good as missing, not a picture
+    // of an empty board.
+    std::array<std::string, BoardSize> foostr;
+    for (std::string& line : foostr)
+        ReadPictureLine(foofile, line);
+    if (foofile.bad())
+        return;
+
     // The first line is the top row. A line shorter than 19 characters, and
     // the lines missing from a file shorter than 19 lines, read as empty
     // points: the picture always replaces the whole board.
-    std::string foostr;
     for (int k = 0; k < BoardSize; ++k) {
-        ReadPictureLine(foofile, foostr);
+        const std::string& line = foostr[k];
         for (int c = 0; c < BoardSize; ++c) {
-            const char ch = static_cast<std::size_t>(c) < foostr.size() ? foostr[c] : '.';
+            const char ch = static_cast<std::size_t>(c) < line.size() ? line[c] : '.';
             BoardPoints[BoardSize - 1 - k][c].State = StoneFromPicture(ch);
         }
     }

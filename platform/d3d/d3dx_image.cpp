@@ -1,14 +1,12 @@
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/d3d/d3dx8.h"
 #include "platform/d3d/image_decode.h"
+#include "platform/d3d/whole_file.h"
 
 namespace {
 
@@ -29,17 +27,11 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* path, I
     *out = nullptr;
     if (!device || !path)
         return D3DERR_INVALIDCALL;
-    errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    std::vector<unsigned char> bytes;
+    std::string why;
+    if (!ReadWholeFile(path, bytes, why))
     {
-        SayUnread(path, errno != 0 ? std::strerror(errno) : "the file cannot be opened");
-        return D3DERR_NOTFOUND;
-    }
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-    {
-        SayUnread(path, "the file cannot be read");
+        SayUnread(path, why);
         return D3DERR_NOTFOUND;
     }
 
@@ -48,7 +40,7 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* path, I
         return D3DERR_INVALIDCALL;
     const unsigned maxSize = std::min(caps.MaxTextureWidth, caps.MaxTextureHeight);
     DecodedImage image;
-    std::string why = "neither a PNG nor a JPEG file";
+    why = "neither a PNG nor a JPEG file";
     bool ok = false;
     if (IsPng(bytes.data(), bytes.size()))
         ok = DecodePng(bytes.data(), bytes.size(), maxSize, image, why);

@@ -3,12 +3,11 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "platform/d3d/d3dx_buffer.h"
 #include "platform/d3d/vs_tokens.h"
+#include "platform/d3d/whole_file.h"
 
 namespace go3d::d3d {
 
@@ -382,16 +381,16 @@ HRESULT D3DXAssembleShaderFromFileA(const char* path, DWORD, LPD3DXBUFFER* const
             *out = nullptr;
     if (!path || !code)
         return D3DERR_INVALIDCALL;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    std::vector<unsigned char> bytes;
+    std::string why;
+    if (!go3d::d3d::ReadWholeFile(path, bytes, why))
     {
         if (errors)
-            *errors = Text(std::string(path) + ": cannot open the file");
+            *errors = Text(std::string(path) + ": cannot read the file: " + why);
         return D3DERR_NOTFOUND;
     }
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string text(bytes.begin(), bytes.end());
     go3d::d3d::AssembledShader shader;
-    std::string why;
     if (!go3d::d3d::AssembleVertexShader(text, shader, why))
     {
         if (errors)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -140,13 +141,17 @@ TEST_F(ConfigFile, TheShippedFormReadsAsWritten)
     EXPECT_EQ(p.DontCareFlags, DONT_CARE_REFRESH | DONT_CARE_ALPHA | DONT_CARE_TNL);
 }
 
-TEST_F(ConfigFile, AMissingFileThrows)
+TEST_F(ConfigFile, AMissingOrUnreadableFileThrows)
 {
-    try {
-        engine.ReadConfigFile("/nonexistent/q3dinit.conf");
-        FAIL() << "no exception";
-    } catch (const EngineInitException& e) {
-        EXPECT_EQ(e.Reason, "Could not open configuration file");
+    // A folder opens as a stream does; only reading it fails.
+    std::filesystem::create_directory(path);
+    for (const std::string& name : {temp.File("missing.conf"), path}) {
+        try {
+            engine.ReadConfigFile(name.c_str());
+            ADD_FAILURE() << "no exception for " << name;
+        } catch (const EngineInitException& e) {
+            EXPECT_EQ(e.Reason, "Could not open configuration file") << name;
+        }
     }
 }
 

@@ -406,8 +406,11 @@ protected:
         noEditor.Dword(3);
         noEditor.EndChunk();
         noEditor.EndChunk();
+        // A folder opens as a file does on this system; only reading fails.
+        std::filesystem::create_directory(dir + "/folder.3ds");
         return {
             {"missing file", dir + "/missing.3ds"},
+            {"a folder", dir + "/folder.3ds"},
             {"first chunk not the main chunk", File(notMain.Result(), "notmain.3ds")},
             {"no editor block", File(noEditor.Result(), "noeditor.3ds")},
         };
@@ -824,15 +827,34 @@ TEST_F(SceneLoaderTest, MapsFillTheirSlotsThroughTheDataPath)
         EXPECT_FLOAT_EQ(got.ReflectionStrength, row.id == tds::Chunk_Mat_ReflectionMap ? 0.3f : 1.0f);
     }
 
-    // A map file that does not load leaves its slot empty; the rest stands.
-    tds::MaterialData m;
-    m.name = "Broken";
-    m.maps.push_back({tds::Chunk_Mat_ReflectionMap, tds::Percent::Int(60), "absent.png"});
-    m.diffuse = tds::Rgb{0, 1, 0};
-    ASSERT_TRUE(Materials(File(Wrap([&](Writer& w) { tds::WriteMaterial(w, m); }))));
-    EXPECT_EQ(sl::MaterialArray[0].Textures[ReflectionMap], nullptr);
-    EXPECT_FLOAT_EQ(sl::MaterialArray[0].ReflectionStrength, 0.6f);
-    ExpectColor(sl::MaterialArray[0].Diffuse, Raw(0, 1, 0, 1), "diffuse");
+    // A map file that does not load leaves its slot empty, said on standard
+    // error; the rest stands. An empty name is the data folder itself, which
+    // opens as a file does and then cannot be read, as any folder.
+    std::filesystem::create_directories(dir + "/data/folder.png");
+    const struct
+    {
+        const char* file;
+        const char* reason;
+    } unloadable[] = {
+        {"absent.png", "No such file or directory"},
+        {"", "Is a directory"},
+        {"folder.png", "Is a directory"},
+    };
+    for (const auto& row : unloadable) {
+        SCOPED_TRACE(row.file);
+        tds::MaterialData m;
+        m.name = "Broken";
+        m.maps.push_back({tds::Chunk_Mat_ReflectionMap, tds::Percent::Int(60), row.file});
+        m.diffuse = tds::Rgb{0, 1, 0};
+        const std::string scene = File(Wrap([&](Writer& w) { tds::WriteMaterial(w, m); }));
+        ::testing::internal::CaptureStderr();
+        ASSERT_TRUE(Materials(scene));
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "d3dx: cannot read the image " + dir + "/data/" + row.file + ": " + row.reason + "\n");
+        EXPECT_EQ(sl::MaterialArray[0].Textures[ReflectionMap], nullptr);
+        EXPECT_FLOAT_EQ(sl::MaterialArray[0].ReflectionStrength, 0.6f);
+        ExpectColor(sl::MaterialArray[0].Diffuse, Raw(0, 1, 0, 1), "diffuse");
+    }
 }
 
 TEST_F(SceneLoaderTest, FindMaterialTakesTheFirstOfAWholeName)
@@ -1591,6 +1613,19 @@ TEST_F(LoadSceneTest, ASideFileThatDoesNotFitIsReplacedByComputedNormals)
         ExpectComputed(*scene);
         EXPECT_EQ(FileBytes(Path()).size(), 4u + (6 + 4 + 36) + (6 + 4 + 48)) << "rewritten for the scene";
     }
+}
+
+TEST_F(LoadSceneTest, AFolderInPlaceOfTheSideFileIsNoSideFile)
+{
+    std::filesystem::create_directory(Path());
+    sl::SetNormalFileSaving(true);
+    CheckLog log;
+    auto scene = LoadWhole(TwoBoxes());
+    ASSERT_NE(scene, nullptr);
+    ExpectComputed(*scene);
+    EXPECT_FALSE(sl::LoadNormals(Path().c_str(), scene.get()));
+    EXPECT_EQ(log.seen, std::vector<std::string>{"file"}) << "nothing can be written there";
+    EXPECT_TRUE(std::filesystem::is_directory(Path())) << "the folder is left as it was";
 }
 
 TEST_F(LoadSceneTest, FailuresHandOutNoScene)

@@ -11,6 +11,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -213,6 +214,11 @@ TEST_F(Cache, AFailedLoadIsNotRemembered)
     const std::string path = temp.File("later.png");
     EXPECT_EQ(Manager().LoadTexture(path.c_str()), nullptr);
     EXPECT_EQ(Manager().LoadTexture(path.c_str()), nullptr);
+    // A folder of that name opens but cannot be read: as missing.
+    std::filesystem::create_directory(path);
+    EXPECT_EQ(Manager().LoadTexture(path.c_str()), nullptr);
+    EXPECT_EQ(Manager().LoadTexture(path.c_str()), nullptr);
+    std::filesystem::remove(path);
     // Not a picture: still a failure, never a crash.
     std::FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);

@@ -155,6 +155,18 @@ TEST_F(BoardPictureTest, MissingFileChangesNothing)
     EXPECT_EQ(States(), before);
 }
 
+// A folder opens as a stream does, then reads as nothing: not as a picture
+// of an empty board.
+TEST_F(BoardPictureTest, FolderInPlaceOfTheFileChangesNothing)
+{
+    fs::create_directory("data/foo.foo.foo.foo");
+    fs::create_directory("foo.foo.foo.foo");
+    const Snapshot before = States();
+    LoadBoardPattern(true);
+    LoadBoardPattern(false);
+    EXPECT_EQ(States(), before);
+}
+
 TEST_F(BoardPictureTest, FlagChoosesBetweenDataDirectoryAndWorkingDirectory)
 {
     Write("data/foo.foo.foo.foo", Picture({"b"}));

@@ -3,6 +3,7 @@
 // its alpha asks for and a full mip chain; missing, cut and corrupt files
 // fail and leave no texture.
 
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -289,16 +290,28 @@ TEST_F(BadFiles, ImagesLargerThanATextureAreRefusedBeforeDecoding)
     ExpectRefused(bytes, "65535 texels wide");
 }
 
-TEST_F(BadFiles, MissingEmptyAndForeignFilesFail)
+TEST_F(BadFiles, UnreadableEmptyAndForeignFilesFail)
 {
     IDirect3DTexture8* t = reinterpret_cast<IDirect3DTexture8*>(this);
-    const std::string missing = temp.File("does-not-exist.png");
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(D3DXCreateTextureFromFileA(device, missing.c_str(), &t), D3DERR_NOTFOUND);
-    // Said as a broken file is: the caller's texture would otherwise just be white.
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "d3dx: cannot read the image " + missing + ": No such file or directory\n");
-    EXPECT_EQ(t, nullptr);
+    // A folder opens as a file does; only reading it fails.
+    const std::string folder = temp.File("folder.png");
+    std::filesystem::create_directory(folder);
+    const struct
+    {
+        std::string path, reason;
+    } unreadable[] = {
+        {temp.File("does-not-exist.png"), "No such file or directory"},
+        {folder, "Is a directory"},
+    };
+    for (const auto& c : unreadable)
+    {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(D3DXCreateTextureFromFileA(device, c.path.c_str(), &t), D3DERR_NOTFOUND) << c.path;
+        // Said as a broken file is: the caller's texture would otherwise just be white.
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "d3dx: cannot read the image " + c.path + ": " + c.reason + "\n");
+        EXPECT_EQ(t, nullptr) << c.path;
+    }
     EXPECT_EQ(Load({}, &t), D3DXERR_INVALIDDATA);
     EXPECT_EQ(t, nullptr);
     const std::string text = "not a picture at all";

@@ -3,6 +3,7 @@
 // errors reported with their line; handles and tokens the device refuses.
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "device_fixture.h"
@@ -128,15 +129,30 @@ INSTANTIATE_TEST_SUITE_P(
                    "unknown instruction"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(VertexShaderAssembler, MissingFileFailsWithAMessage)
+TEST(VertexShaderAssembler, UnreadableFileFailsWithAMessage)
 {
-    LPD3DXBUFFER code = nullptr, errors = nullptr;
-    EXPECT_TRUE(FAILED(D3DXAssembleShaderFromFileA("/nonexistent/shader.vsh", 0, nullptr, &code, &errors)));
-    EXPECT_EQ(code, nullptr);
-    ASSERT_NE(errors, nullptr);
-    EXPECT_NE(std::string(static_cast<const char*>(errors->GetBufferPointer())).find("shader.vsh"),
-              std::string::npos);
-    errors->Release();
+    const testsupport::TempDir temp;
+    // A folder opens as a file does; only reading it fails.
+    const std::string folder = temp.File("folder.vsh");
+    std::filesystem::create_directory(folder);
+    const struct
+    {
+        std::string path, reason;
+    } cases[] = {
+        {temp.File("missing.vsh"), "No such file or directory"},
+        {folder, "Is a directory"},
+    };
+    for (const auto& c : cases)
+    {
+        LPD3DXBUFFER code = nullptr, errors = nullptr;
+        EXPECT_EQ(D3DXAssembleShaderFromFileA(c.path.c_str(), 0, nullptr, &code, &errors), D3DERR_NOTFOUND)
+            << c.path;
+        EXPECT_EQ(code, nullptr);
+        ASSERT_NE(errors, nullptr);
+        EXPECT_EQ(std::string(static_cast<const char*>(errors->GetBufferPointer())),
+                  c.path + ": cannot read the file: " + c.reason);
+        errors->Release();
+    }
 }
 
 struct RunCase

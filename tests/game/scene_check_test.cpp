@@ -8,6 +8,7 @@
 #include "game_folder.h"
 #include "platform/win/message_box.h"
 #include "tests/support/temp_dir.h"
+#include "tools/context_release.h"
 #include "tools/game_scene.h"
 #include "tools/tds_writer.h"
 
@@ -52,12 +53,15 @@ void KeepVertices(tds::MeshData& m, std::size_t count)
 }
 
 // The game in a folder of the test's own: a small window's settings, the
-// shipped data but for the scene file, which the case writes.
+// shipped data but for the scene file, which the case writes. The game starts
+// once a process and leaves the rest to the process's end, so each case
+// starts from no boxes and ends by undoing what the start-up left.
 class SceneCheck : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
+        Boxes.clear();
         const fs::path& dir = folder.Path();
         std::ofstream(dir / "q3dinit.conf") << gametest::SmallWindowConfig;
         fs::create_directory(dir / "data");
@@ -71,6 +75,26 @@ protected:
 
     void TearDown() override
     {
+        // An object left loaded would stand in for one the next case's file
+        // lacks, as the table did.
+        CleanUp();
+        delete TrapeziObject;
+        delete GuiQuad;
+        TrapeziObject = GuiQuad = nullptr;
+        // The game leaves its context to the process's end; a case's is
+        // dropped with the case, before its window.
+        if (Graphics != nullptr) {
+            std::erase(MainEngine.Contexts, Graphics);
+            tools::ReleaseContext(Graphics);
+        }
+        Graphics = nullptr;
+        if (WindowHandle != nullptr)
+            DestroyWindow(WindowHandle);
+        WindowHandle = nullptr;
+        // A start-up that fails leaves the quit message meant for its loop.
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        }
         SetMessageBoxHook(nullptr);
         fs::current_path(previous);
     }
@@ -160,7 +184,6 @@ TEST_F(SceneCheck, AMissingPanelPictureIsSaid)
     EXPECT_TRUE(started);
     EXPECT_TRUE(Boxes.empty());
     EXPECT_NE(said.find("cannot read the image data/gui01.jpg: No such file or directory"), std::string::npos) << said;
-    CleanUp();
 }
 
 }  // namespace

@@ -126,7 +126,10 @@ struct Fault
     const char* reason;  // after "The scene file data/geometry2.3ds"
 };
 
-void PrintTo(const Fault& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const Fault& f, std::ostream* os)
+{
+    *os << f.name << ", said as: The scene file data/geometry2.3ds" << f.reason;
+}
 
 class BadScene : public SceneCheck, public ::testing::WithParamInterface<Fault>
 {

@@ -114,6 +114,12 @@ protected:
         SetEventHandler(EVENT_MOUSE_WHEEL, OnWheel);
         SetEventHandler(EVENT_KEYBOARD, OnKey);
         SetEventHandler(EVENT_PAINT, OnPaint);
+        // What the case before heard would pass the waits below before this
+        // window is on screen, and the input would go to the bare root.
+        mouse.clear();
+        wheel.clear();
+        keys.clear();
+        painted = false;
 
         // As the game sets its window up: small and centred, then the
         // client area made the size asked for.

@@ -8,6 +8,7 @@
 #include "game_folder.h"
 #include "platform/win/message_box.h"
 #include "tests/support/temp_dir.h"
+#include "tools/context_release.h"
 #include "tools/game_scene.h"
 #include "tools/tds_writer.h"
 
@@ -52,12 +53,15 @@ void KeepVertices(tds::MeshData& m, std::size_t count)
 }
 
 // The game in a folder of the test's own: a small window's settings, the
-// shipped data but for the scene file, which the case writes.
+// shipped data but for the scene file, which the case writes. The game starts
+// once a process and leaves the rest to the process's end, so each case
+// starts from no boxes and ends by undoing what the start-up left.
 class SceneCheck : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
+        Boxes.clear();
         const fs::path& dir = folder.Path();
         std::ofstream(dir / "q3dinit.conf") << gametest::SmallWindowConfig;
         fs::create_directory(dir / "data");
@@ -66,26 +70,31 @@ protected:
                 fs::create_symlink(file.path(), dir / "data" / file.path().filename());
         previous = fs::current_path();
         fs::current_path(dir);
-        Boxes.clear();
         SetMessageBoxHook(RecordBox);
     }
 
     void TearDown() override
     {
-        // What the case's start-up made, so that the next case run in this
-        // process starts from nothing, as the program does.
+        // An object left loaded would stand in for one the next case's file
+        // lacks, as the table did.
         CleanUp();
         delete TrapeziObject;
         delete GuiQuad;
         TrapeziObject = GuiQuad = nullptr;
-        // A graphics context is never released and the engine forgets its
-        // list at exit; in the program there is one, held by Graphics. Each
-        // case's is kept in reach here, in a list that outlives the leak check
-        // at exit, or that check counts them.
-        static auto* contexts = new std::vector<GraphicsContext*>;
-        if (Graphics != nullptr)
-            contexts->push_back(Graphics);
+        // The game leaves its context to the process's end; a case's is
+        // dropped with the case, before its window.
+        if (Graphics != nullptr) {
+            std::erase(MainEngine.Contexts, Graphics);
+            tools::ReleaseContext(Graphics);
+        }
         Graphics = nullptr;
+        if (WindowHandle != nullptr)
+            DestroyWindow(WindowHandle);
+        WindowHandle = nullptr;
+        // A start-up that fails leaves the quit message meant for its loop.
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        }
         SetMessageBoxHook(nullptr);
         fs::current_path(previous);
     }
@@ -117,7 +126,10 @@ struct Fault
     const char* reason;  // after "The scene file data/geometry2.3ds"
 };
 
-void PrintTo(const Fault& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const Fault& f, std::ostream* os)
+{
+    *os << f.name << ", said as: The scene file data/geometry2.3ds" << f.reason;
+}
 
 class BadScene : public SceneCheck, public ::testing::WithParamInterface<Fault>
 {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace {
 
@@ -45,6 +46,7 @@ TEST_P(TempDirParam, SlashesInTheTestsNameStayInOneFolderName)
     EXPECT_TRUE(fs::is_directory(d.Path()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TempDirParam, ::testing::Values(1));
+INSTANTIATE_TEST_SUITE_P(Cases, TempDirParam, ::testing::Values(1),
+                         [](const ::testing::TestParamInfo<int>&) { return std::string("OnlyCase"); });
 
 }  // namespace

@@ -47,6 +47,7 @@ struct Expect
 
 struct LayoutCase
 {
+    const char* name;
     const char* what;
     std::function<void(tds::ChunkWriter&)> write;
     Bytes expected;
@@ -55,7 +56,7 @@ struct LayoutCase
 // Test listings name a case by what it checks, not by its bytes.
 void PrintTo(const LayoutCase& c, std::ostream* os)
 {
-    *os << c.what;
+    *os << c.name << ": " << c.what;
 }
 
 tds::MeshData OneFace()
@@ -80,7 +81,7 @@ TEST_P(LayoutTest, WritesTheBytesTheReaderExpects)
 INSTANTIATE_TEST_SUITE_P(
     Chunks, LayoutTest,
     testing::Values(
-        LayoutCase{"a chunk's length counts its header and its sub-chunks",
+        LayoutCase{"ChunkLengthCountsHeaderAndSubChunks", "a chunk's length counts its header and its sub-chunks",
                    [](tds::ChunkWriter& w) {
                        w.BeginChunk(0x3D3D);
                        w.BeginChunk(0x1234);
@@ -89,16 +90,16 @@ INSTANTIATE_TEST_SUITE_P(
                        w.EndChunk();
                    },
                    Expect().H(0x3D3D, 13).H(0x1234, 7).B({0xAB}).b},
-        LayoutCase{"a header of the caller's own length stays as written",
+        LayoutCase{"HeaderOfTheCallersOwnLength", "a header of the caller's own length stays as written",
                    [](tds::ChunkWriter& w) { w.Header(0x4D4D, 3); },
                    Expect().H(0x4D4D, 3).b},
-        LayoutCase{"a name keeps its terminating zero",
+        LayoutCase{"NameKeepsItsZero", "a name keeps its terminating zero",
                    [](tds::ChunkWriter& w) { w.String("Box01"); },
                    Expect().B({'B', 'o', 'x', '0', '1', 0}).b},
-        LayoutCase{"vectors exchange their second and third values",
+        LayoutCase{"VectorExchangesYAndZ", "vectors exchange their second and third values",
                    [](tds::ChunkWriter& w) { w.Vector(Vector3(1, 2, 3)); },
                    Expect().F(1).F(3).F(2).b},
-        LayoutCase{"a mesh: name, vertex list exchanged, face corners 2 and 3 exchanged",
+        LayoutCase{"Mesh", "a mesh: name, vertex list exchanged, face corners 2 and 3 exchanged",
                    [](tds::ChunkWriter& w) { tds::WriteMesh(w, OneFace()); },
                    Expect()
                        .H(0x4000, 6 + 6 + 6 + 44 + 16)
@@ -113,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                        .W(1)
                        .W(0).W(2).W(1).W(7)
                        .b},
-        LayoutCase{"texture v is negated; local axes are X, file Y (engine k), file Z (engine j), origin",
+        LayoutCase{"TextureVAndLocalAxes", "texture v is negated; local axes are X, file Y (engine k), file Z (engine j), origin",
                    [](tds::ChunkWriter& w) {
                        tds::MeshData m;
                        m.name = "P";
@@ -135,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                        .F(4).F(6).F(5)
                        .F(10).F(12).F(11)
                        .b},
-        LayoutCase{"a material group follows the faces inside the face list",
+        LayoutCase{"MaterialGroupInsideTheFaceList", "a material group follows the faces inside the face list",
                    [](tds::ChunkWriter& w) {
                        tds::MeshData m = OneFace();
                        m.material = "Wood";
@@ -150,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
                        .H(0x4120, 16 + 15).W(1).W(0).W(2).W(1).W(7)
                        .H(0x4130, 15).S("Wood").W(1).W(0)
                        .b},
-        LayoutCase{"an empty face list makes a mesh without faces, a material or not",
+        LayoutCase{"EmptyFaceList", "an empty face list makes a mesh without faces, a material or not",
                    [](tds::ChunkWriter& w) {
                        tds::MeshData m;
                        m.name = "E";
@@ -166,32 +167,32 @@ INSTANTIATE_TEST_SUITE_P(
                        .H(0x4110, 20).W(1).F(1).F(3).F(2)
                        .H(0x4120, 8).W(0)
                        .b},
-        LayoutCase{"a 24-bit colour rounds to bytes",
+        LayoutCase{"Colour24BitRounds", "a 24-bit colour rounds to bytes",
                    [](tds::ChunkWriter& w) { tds::WriteColor(w, {1.0f, 0.5019608f, 0.0f}); },
                    Expect().H(0x0011, 9).B({255, 128, 0}).b},
-        LayoutCase{"a float colour is written unclamped",
+        LayoutCase{"FloatColourUnclamped", "a float colour is written unclamped",
                    [](tds::ChunkWriter& w) {
                        tds::WriteColor(w, {2.0f, -1.0f, 0.5f}, tds::ColorForm::Float);
                    },
                    Expect().H(0x0010, 18).F(2).F(-1).F(0.5f).b},
-        LayoutCase{"the gamma-corrected forms have their own ids",
+        LayoutCase{"GammaCorrectedColours", "the gamma-corrected forms have their own ids",
                    [](tds::ChunkWriter& w) {
                        tds::WriteColor(w, {0, 0, 1}, tds::ColorForm::Linear24);
                        tds::WriteColor(w, {0, 0, 1}, tds::ColorForm::LinearFloat);
                    },
                    Expect().H(0x0012, 9).B({0, 0, 255}).H(0x0013, 18).F(0).F(0).F(1).b},
-        LayoutCase{"an integer percentage is a word of whole percent",
+        LayoutCase{"IntegerPercentage", "an integer percentage is a word of whole percent",
                    [](tds::ChunkWriter& w) { tds::WritePercent(w, tds::Percent::Int(75)); },
                    Expect().H(0x0030, 8).W(75).b},
-        LayoutCase{"a float percentage is a fraction",
+        LayoutCase{"FloatPercentage", "a float percentage is a fraction",
                    [](tds::ChunkWriter& w) { tds::WritePercent(w, tds::Percent::Fraction(0.339f)); },
                    Expect().H(0x0031, 10).F(0.339f).b},
-        LayoutCase{"a map: strength first, then the file name",
+        LayoutCase{"Map", "a map: strength first, then the file name",
                    [](tds::ChunkWriter& w) {
                        tds::WriteMap(w, {tds::Chunk_Mat_BumpMap, tds::Percent::Int(30), "bump.png"});
                    },
                    Expect().H(0xA230, 6 + 8 + 15).H(0x0030, 8).W(30).H(0xA300, 15).S("bump.png").b},
-        LayoutCase{"a material: name, colours, shininess after the specular colour",
+        LayoutCase{"Material", "a material: name, colours, shininess after the specular colour",
                    [](tds::ChunkWriter& w) {
                        tds::MaterialData m;
                        m.name = "M";
@@ -209,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(
                        .H(0xA041, 14).H(0x0030, 8).W(50)
                        .H(0xA050, 14).H(0x0030, 8).W(40)
                        .b},
-        LayoutCase{"a spot light: position, colour, then the spot's target, hotspot and falloff",
+        LayoutCase{"SpotLight", "a spot light: position, colour, then the spot's target, hotspot and falloff",
                    [](tds::ChunkWriter& w) {
                        tds::LightData l;
                        l.name = "L";
@@ -230,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
                        .H(0x4630, 6)
                        .H(0x465B, 10).F(2)
                        .b},
-        LayoutCase{"a camera: position, target, bank, lens",
+        LayoutCase{"Camera", "a camera: position, target, bank, lens",
                    [](tds::ChunkWriter& w) {
                        tds::WriteCamera(w, {"C", Vector3(0, 100, -100), Vector3(0, 0, 0), 0, 50});
                    },
@@ -242,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                        .F(0).F(0).F(0)
                        .F(0).F(50)
                        .b}),
-    [](const testing::TestParamInfo<LayoutCase>& info) { return "Case" + std::to_string(info.index); });
+    [](const testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
 
 TEST(SceneFileTest, NestsMaterialsAndObjectsInTheEditorBlockUnderTheMainChunk)
 {

@@ -1,6 +1,7 @@
 // Clearing covers the viewport (or rectangles inside it) and nothing else.
 
 #include "device_fixture.h"
+#include "tests/support/case_print.h"
 
 namespace {
 using namespace d3dtest;
@@ -12,6 +13,17 @@ struct ClearCase
     std::vector<D3DRECT> rects;
     int insideX, insideY, outsideX, outsideY;
 };
+
+void PrintTo(const ClearCase& c, std::ostream* os)
+{
+    const D3DVIEWPORT8& v = c.viewport;
+    *os << c.name << ": viewport " << v.X << "," << v.Y << " " << v.Width << "x" << v.Height;
+    for (const D3DRECT& r : c.rects)
+        *os << ", rect " << r.x1 << "," << r.y1 << " to " << r.x2 << "," << r.y2;
+    *os << "; cleared at " << c.insideX << "," << c.insideY;
+    if (c.outsideX >= 0)
+        *os << ", not at " << c.outsideX << "," << c.outsideY;
+}
 
 class Clearing : public DeviceTest, public ::testing::WithParamInterface<ClearCase>
 {
@@ -42,13 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Clearing,
                                                      0,
                                                      32,
                                                      0}),
-                         [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& ch : n)
-                                 if (ch == ' ')
-                                     ch = '_';
-                             return n;
-                         });
+                         testsupport::NameOfCase());
 
 TEST_F(DeviceTest, ClearRefusesBuffersTheDeviceDoesNotHave)
 {

@@ -1,6 +1,7 @@
 // Vertex colours, the texture-stage cascade and the blend factors.
 
 #include "device_fixture.h"
+#include "tests/support/case_print.h"
 
 namespace {
 using namespace d3dtest;
@@ -32,6 +33,33 @@ struct StageCase
     D3DCOLOR diffuse, factor;
     int r, g, b;
 };
+
+std::string ArgumentName(DWORD a)
+{
+    static const char* const names[] = {"DIFFUSE", "CURRENT", "TEXTURE", "TFACTOR", "SPECULAR", "TEMP"};
+    const DWORD which = a & D3DTA_SELECTMASK;
+    std::string n = which < std::size(names) ? names[which] : "?";
+    if (a & D3DTA_COMPLEMENT)
+        n += "|COMPLEMENT";
+    if (a & D3DTA_ALPHAREPLICATE)
+        n += "|ALPHAREPLICATE";
+    return n;
+}
+
+void PrintTo(const StageCase& c, std::ostream* os)
+{
+    *os << c.name << ": op " << c.op0 << " of " << ArgumentName(c.a01) << ", " << ArgumentName(c.a02);
+    // Most cases leave alpha to the diffuse colour.
+    if (c.aop0 != D3DTOP_SELECTARG1 || c.aa01 != D3DTA_DIFFUSE)
+        *os << ", alpha op " << c.aop0 << " of " << ArgumentName(c.aa01) << ", " << ArgumentName(c.aa02);
+    *os << "; then ";
+    if (c.op1 == D3DTOP_DISABLE)
+        *os << "off";
+    else
+        *os << "op " << c.op1 << " of " << ArgumentName(c.a11) << ", " << ArgumentName(c.a12);
+    *os << "; diffuse " << testsupport::Hex{c.diffuse} << ", factor " << testsupport::Hex{c.factor} << "; gives "
+        << c.r << "," << c.g << "," << c.b;
+}
 
 class Stages : public DeviceTest, public ::testing::WithParamInterface<StageCase>
 {
@@ -90,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                   0x30},
         StageCase{"dotproduct3", D3DTOP_DOTPRODUCT3, D, F, S1, D, X, OFF, 0, 0, 0xFFFF8080, 0xFFFF8080, 255, 255,
                   255}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 TEST_F(DeviceTest, StageZeroDisabledGivesTheDiffuseColour)
 {
@@ -110,6 +138,13 @@ struct BlendCase
     D3DCOLOR frame, drawn;
     int r, g, b;
 };
+
+void PrintTo(const BlendCase& c, std::ostream* os)
+{
+    using testsupport::Hex;
+    *os << c.name << ": source factor " << c.src << ", destination factor " << c.dest << ", " << Hex{c.drawn}
+        << " drawn over " << Hex{c.frame} << "; gives " << c.r << "," << c.g << "," << c.b;
+}
 
 class Blending : public DeviceTest, public ::testing::WithParamInterface<BlendCase>
 {
@@ -139,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 128, 32},
                       BlendCase{"one_zero_is_off", D3DBLEND_ONE, D3DBLEND_ZERO, 0xFFFFFFFF, 0x00102030, 0x10, 0x20,
                                 0x30}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 TEST_F(DeviceTest, ColorWritesAndAlphaTestMaskWhatReachesTheFrame)
 {

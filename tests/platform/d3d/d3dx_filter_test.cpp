@@ -6,6 +6,7 @@
 
 #include "device_fixture.h"
 #include "platform/d3d/d3dx8.h"
+#include "tests/support/case_print.h"
 
 namespace {
 using namespace d3dtest;
@@ -18,6 +19,16 @@ struct FilterCase
     std::vector<std::vector<D3DCOLOR>> levels;  // the levels below, as the filter makes them
     D3DFORMAT format = D3DFMT_A8R8G8B8;
 };
+
+void PrintTo(const FilterCase& c, std::ostream* os)
+{
+    *os << c.name << ": " << c.width << "x" << c.height << " " << FormatName(c.format);
+    if (c.levels.empty())
+        return;
+    *os << ", the smallest level";
+    for (D3DCOLOR t : c.levels.back())
+        *os << " " << testsupport::Hex{t};
+}
 
 class BoxFilter : public DeviceTest, public ::testing::WithParamInterface<FilterCase>
 {
@@ -77,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"FiveWide", 5, 1, {Wh, Wh, Bk, Bk, Bk}, {{0xFFCCCCCC, Bk}, {0xFF666666}}},
         // One texel wide: only the other axis shrinks.
         FilterCase{"OneWide", 1, 4, {Wh, Bk, Rd, Rd}, {{0xFF808080, Rd}, {0xFFC04040}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 TEST_F(DeviceTest, BoxFilterKeepsTheFormatOfSixteenBitLevels)
 {

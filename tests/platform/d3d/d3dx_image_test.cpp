@@ -10,6 +10,7 @@
 #include "device_fixture.h"
 #include "image_writer.h"
 #include "platform/d3d/d3dx8.h"
+#include "tests/support/case_print.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -44,6 +45,20 @@ struct PngCase
     D3DFORMAT format;
     std::vector<D3DCOLOR> texels;
 };
+
+void PrintTo(const PngCase& c, std::ostream* os)
+{
+    const PngPicture& p = c.picture;
+    *os << c.name << ": " << p.width << "x" << p.height << ", colour type " << p.colorType << ", " << p.bitDepth
+        << "-bit";
+    if (p.interlaced)
+        *os << ", interlaced";
+    if (!p.palette.empty())
+        *os << ", " << p.palette.size() << " palette entries";
+    if (!p.transparency.empty())
+        *os << ", " << p.transparency.size() << " transparent";
+    *os << "; loads as " << FormatName(c.format);
+}
 
 // A 9 x 7 picture: every Adam7 pass has texels of its own.
 PngCase Interlaced()
@@ -119,7 +134,7 @@ TEST_P(PngFiles, LoadWithTheirSizeFormatAndTexels)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PngFiles, ::testing::ValuesIn(PngCases()),
-                         [](const auto& info) { return info.param.name; });
+                         testsupport::NameOfCase());
 
 TEST_F(DeviceTest, JpegFilesLoadWithinTheCodecsTolerance)
 {

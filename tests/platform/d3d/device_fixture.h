@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/d3d/call_log.h"
@@ -85,6 +86,25 @@ inline D3DMATRIX Perspective(float fovY, float aspect, float zn, float zf)
 inline int R(std::uint32_t p) { return (p >> 16) & 0xFF; }
 inline int G(std::uint32_t p) { return (p >> 8) & 0xFF; }
 inline int B(std::uint32_t p) { return p & 0xFF; }
+
+// A texture format as the test cases print it.
+inline std::string FormatName(D3DFORMAT f)
+{
+    switch (f)
+    {
+    case D3DFMT_R8G8B8: return "R8G8B8";
+    case D3DFMT_A8R8G8B8: return "A8R8G8B8";
+    case D3DFMT_X8R8G8B8: return "X8R8G8B8";
+    case D3DFMT_R5G6B5: return "R5G6B5";
+    case D3DFMT_X1R5G5B5: return "X1R5G5B5";
+    case D3DFMT_A1R5G5B5: return "A1R5G5B5";
+    case D3DFMT_A4R4G4B4: return "A4R4G4B4";
+    case D3DFMT_A8: return "A8";
+    case D3DFMT_P8: return "P8";
+    case D3DFMT_L8: return "L8";
+    default: return "format " + std::to_string(f);
+    }
+}
 
 class DeviceTest : public ::testing::Test
 {

@@ -1,6 +1,7 @@
 // Lit colours against Direct3D 8's lighting equation, computed here by hand.
 
 #include "device_fixture.h"
+#include "tests/support/case_print.h"
 
 namespace {
 using namespace d3dtest;
@@ -24,6 +25,23 @@ struct LightCase
     bool specular;
     DWORD ambient;  // D3DRS_AMBIENT
 };
+
+void PrintTo(const LightCase& c, std::ostream* os)
+{
+    const D3DLIGHT8& l = c.light;
+    *os << c.name << ": ";
+    if (l.Type == D3DLIGHT_DIRECTIONAL) {
+        *os << "directional light along " << l.Direction.x << "," << l.Direction.y << "," << l.Direction.z;
+    } else {
+        *os << (l.Type == D3DLIGHT_SPOT ? "spot" : "point") << " light at " << l.Position.x << "," << l.Position.y
+            << "," << l.Position.z << ", range " << l.Range << ", attenuation " << l.Attenuation0 << ","
+            << l.Attenuation1 << "," << l.Attenuation2;
+        if (l.Type == D3DLIGHT_SPOT)
+            *os << ", along " << l.Direction.x << "," << l.Direction.y << "," << l.Direction.z << ", theta "
+                << l.Theta << ", phi " << l.Phi;
+    }
+    *os << "; specular " << (c.specular ? "on" : "off") << ", ambient " << testsupport::Hex{c.ambient};
+}
 
 // The colour Direct3D gives a vertex at p with normal n, camera at the origin
 // looking along +z (view = identity), local viewer.
@@ -168,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LightCase{"directional", Directional(0.3f, -0.4f, 1), false, 0},
                       LightCase{"directional_specular", Directional(0, -0.3f, 1), true, 0},
                       LightCase{"ambient_only", Directional(0, 0, -1), false, 0xFF406080}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 TEST_F(DeviceTest, LightingOffTakesTheVertexColourAndColorVertexPicksTheSource)
 {

@@ -1,6 +1,7 @@
 // Point sprites sized by Direct3D's formula from the true eye distance.
 
 #include "device_fixture.h"
+#include "tests/support/case_print.h"
 
 namespace {
 using namespace d3dtest;
@@ -13,6 +14,12 @@ struct SpriteCase
     bool scale;
     int centreX, halfWidth;  // expected on screen row 32
 };
+
+void PrintTo(const SpriteCase& c, std::ostream* os)
+{
+    *os << c.name << ": size " << c.size << (c.scale ? " scaled" : " in pixels") << " at " << c.x << "," << c.y << ","
+        << c.z << "; covers x " << c.centreX << " +-" << c.halfWidth;
+}
 
 class Sprites : public DeviceTest, public ::testing::WithParamInterface<SpriteCase>
 {
@@ -51,6 +58,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, Sprites,
                                            SpriteCase{"off_axis_uses_true_distance", 6, 0, 8, 2.5f, true, 56, 8},
                                            SpriteCase{"near_the_edge_is_clipped", 8.75f, 0, 10, 2.5f, true, 60, 8},
                                            SpriteCase{"unscaled_pixels", 0, 0, 10, 6, false, 32, 3}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testsupport::NameOfCase());
 
 }  // namespace

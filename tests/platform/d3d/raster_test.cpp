@@ -1,6 +1,7 @@
 // Where triangles land, which faces are culled and what the depth test keeps.
 
 #include "device_fixture.h"
+#include "tests/support/case_print.h"
 
 namespace {
 using namespace d3dtest;
@@ -79,9 +80,19 @@ TEST_F(DeviceTest, FullViewportQuadCoversExactlyTheViewport)
 
 struct CullCase
 {
+    const char* name;
     DWORD mode;
     bool clockwiseDrawn, counterClockwiseDrawn;
 };
+
+const char* Drawn(bool drawn) { return drawn ? "drawn" : "culled"; }
+
+void PrintTo(const CullCase& c, std::ostream* os)
+{
+    const char* mode = c.mode == D3DCULL_NONE ? "NONE" : c.mode == D3DCULL_CW ? "CW" : c.mode == D3DCULL_CCW ? "CCW" : "?";
+    *os << c.name << ": D3DCULL_" << mode << ", clockwise " << Drawn(c.clockwiseDrawn) << ", counter-clockwise "
+        << Drawn(c.counterClockwiseDrawn);
+}
 
 class Culling : public DeviceTest, public ::testing::WithParamInterface<CullCase>
 {
@@ -101,17 +112,34 @@ TEST_P(Culling, FrontFacesAreClockwiseOnScreen)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, Culling,
-                         ::testing::Values(CullCase{D3DCULL_CCW, true, false}, CullCase{D3DCULL_CW, false, true},
-                                           CullCase{D3DCULL_NONE, true, true}));
+                         ::testing::Values(CullCase{"CullCounterClockwise", D3DCULL_CCW, true, false},
+                                           CullCase{"CullClockwise", D3DCULL_CW, false, true},
+                                           CullCase{"CullNone", D3DCULL_NONE, true, true}),
+                         testsupport::NameOfCase());
 
 struct DepthCase
 {
+    const char* name;
     DWORD func;
     BOOL write;
     float first, second;
     bool secondDrawn;
     bool thirdDrawn;  // a third quad at 0.6 with LESS, to see what was written
 };
+
+const char* CompareName(DWORD func)
+{
+    static const char* const names[] = {"?",       "NEVER",    "LESS",         "EQUAL", "LESSEQUAL",
+                                        "GREATER", "NOTEQUAL", "GREATEREQUAL", "ALWAYS"};
+    return func < std::size(names) ? names[func] : "?";
+}
+
+void PrintTo(const DepthCase& c, std::ostream* os)
+{
+    *os << c.name << ": D3DCMP_" << CompareName(c.func) << (c.write ? " writing" : " not writing") << ", first at "
+        << c.first << ", second at " << c.second << (c.secondDrawn ? " drawn" : " not drawn") << ", a third at 0.6 "
+        << (c.thirdDrawn ? "drawn" : "not drawn");
+}
 
 class Depth : public DeviceTest, public ::testing::WithParamInterface<DepthCase>
 {
@@ -134,13 +162,14 @@ TEST_P(Depth, FunctionAndWritesDecideWhatStays)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Depth,
-    ::testing::Values(DepthCase{D3DCMP_LESSEQUAL, TRUE, 0.5f, 0.5f, true, false},
-                      DepthCase{D3DCMP_LESS, TRUE, 0.5f, 0.5f, false, false},
-                      DepthCase{D3DCMP_GREATER, TRUE, 0.5f, 0.7f, true, true},
-                      DepthCase{D3DCMP_GREATER, FALSE, 0.5f, 0.7f, true, false},
-                      DepthCase{D3DCMP_ALWAYS, TRUE, 0.5f, 0.9f, true, true},
-                      DepthCase{D3DCMP_NEVER, TRUE, 0.5f, 0.1f, false, false},
-                      DepthCase{D3DCMP_EQUAL, TRUE, 0.25f, 0.25f, true, false}));
+    ::testing::Values(DepthCase{"LessEqualPassesTheSameDepth", D3DCMP_LESSEQUAL, TRUE, 0.5f, 0.5f, true, false},
+                      DepthCase{"LessFailsTheSameDepth", D3DCMP_LESS, TRUE, 0.5f, 0.5f, false, false},
+                      DepthCase{"GreaterWritesTheFartherDepth", D3DCMP_GREATER, TRUE, 0.5f, 0.7f, true, true},
+                      DepthCase{"GreaterWithoutWritesKeepsTheDepth", D3DCMP_GREATER, FALSE, 0.5f, 0.7f, true, false},
+                      DepthCase{"AlwaysPassesAndWrites", D3DCMP_ALWAYS, TRUE, 0.5f, 0.9f, true, true},
+                      DepthCase{"NeverPasses", D3DCMP_NEVER, TRUE, 0.5f, 0.1f, false, false},
+                      DepthCase{"EqualPassesTheSameDepth", D3DCMP_EQUAL, TRUE, 0.25f, 0.25f, true, false}),
+    testsupport::NameOfCase());
 
 TEST_F(DeviceTest, DepthTestOffDrawsEverythingAndWritesNothing)
 {

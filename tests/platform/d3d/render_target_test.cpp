@@ -2,6 +2,7 @@
 // without a depth surface; switching back to the window's pair; the
 // references the getters hand out; pairs the device refuses.
 
+#include "tests/support/case_print.h"
 #include "texture_fixture.h"
 
 namespace {
@@ -102,6 +103,12 @@ struct WindingCase
     bool visible;
 };
 
+void PrintTo(const WindingCase& c, std::ostream* os)
+{
+    *os << c.name << ": " << (c.clockwise ? "clockwise" : "counter-clockwise") << " on screen, drawn into the "
+        << (c.texture ? "texture" : "frame") << ", " << (c.visible ? "shows" : "culled");
+}
+
 class Winding : public RenderTarget, public ::testing::WithParamInterface<WindingCase>
 {
 };
@@ -133,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Winding,
                                            WindingCase{"FrameCounterClockwise", false, false, false},
                                            WindingCase{"TextureClockwise", true, true, true},
                                            WindingCase{"TextureCounterClockwise", true, false, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testsupport::NameOfCase());
 
 TEST_F(RenderTarget, GettersAddAReference)
 {

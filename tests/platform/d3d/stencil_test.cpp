@@ -1,6 +1,7 @@
 // Stencil operations, wrapping included, read through an EQUAL test.
 
 #include "device_fixture.h"
+#include "tests/support/case_print.h"
 
 namespace {
 using namespace d3dtest;
@@ -12,6 +13,15 @@ struct StencilCase
     std::vector<DWORD> passOps;  // one full-view draw per op, colour writes off
     DWORD expected;
 };
+
+void PrintTo(const StencilCase& c, std::ostream* os)
+{
+    static const char* const names[] = {"?", "KEEP", "ZERO", "REPLACE", "INCRSAT", "DECRSAT", "INVERT", "INCR", "DECR"};
+    *os << c.name << ": cleared to " << c.clear << ", then";
+    for (DWORD op : c.passOps)
+        *os << " " << (op < std::size(names) ? names[op] : "?");
+    *os << "; leaves " << c.expected;
+}
 
 class Stencil : public DeviceTest, public ::testing::WithParamInterface<StencilCase>
 {
@@ -59,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StencilCase{"replace", 0, {D3DSTENCILOP_REPLACE}, 0},
                       StencilCase{"invert", 0x0F, {D3DSTENCILOP_INVERT}, 0xF0},
                       StencilCase{"zero", 9, {D3DSTENCILOP_ZERO}, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 TEST_F(DeviceTest, ShadowVolumeCountsLeaveLightOnlyWhereTheyCancel)
 {

@@ -2,6 +2,7 @@
 // written; writes after a draw show at the next draw; UpdateTexture copies
 // every level; creation, locking and binding refuse what they cannot do.
 
+#include "tests/support/case_print.h"
 #include "texture_fixture.h"
 
 namespace {
@@ -16,6 +17,13 @@ struct FormatCase
     BYTE texels[4][4];
     D3DCOLOR expected[4];
 };
+
+void PrintTo(const FormatCase& c, std::ostream* os)
+{
+    *os << c.name << ": " << FormatName(c.format) << ", " << c.texelBytes << "-byte texels sampled as";
+    for (D3DCOLOR e : c.expected)
+        *os << " " << testsupport::Hex{e};
+}
 
 class Formats : public TextureTest, public ::testing::WithParamInterface<FormatCase>
 {
@@ -82,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Alpha only: the colour samples black.
         FormatCase{"A8", D3DFMT_A8, 1, {{0x00}, {0x40}, {0x80}, {0xFF}},
                    {0x00000000, 0x40000000, 0x80000000, 0xFF000000}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 TEST_F(TextureTest, TexelsWrittenAfterADrawShowAtTheNext)
 {
@@ -201,6 +209,12 @@ struct CreateCase
     D3DPOOL pool;
 };
 
+void PrintTo(const CreateCase& c, std::ostream* os)
+{
+    *os << c.name << ": " << c.width << "x" << c.height << ", levels " << c.levels << ", usage "
+        << testsupport::Hex{c.usage} << ", " << FormatName(c.format) << ", pool " << c.pool;
+}
+
 class RefusedTextures : public TextureTest, public ::testing::WithParamInterface<CreateCase>
 {
 };
@@ -226,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  D3DPOOL_DEFAULT},
                       CreateCase{"UnknownPool", 4, 4, 1, 0, D3DFMT_A8R8G8B8, 7},
                       CreateCase{"UnknownUsage", 4, 4, 1, 0x4000, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 TEST_F(TextureTest, LocksOutsideTheLevelOrOfRenderTargetsAreRefused)
 {

@@ -8,6 +8,7 @@
 
 #include "device_fixture.h"
 #include "platform/d3d/d3dx8.h"
+#include "tests/support/case_print.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -94,6 +95,12 @@ struct SyntaxCase
     const char* reason;
 };
 
+void PrintTo(const SyntaxCase& c, std::ostream* os)
+{
+    *os << c.name << ": " << testsupport::Quoted{c.text} << " fails at " << c.line << " with "
+        << testsupport::Quoted{c.reason};
+}
+
 class SyntaxErrors : public ::testing::TestWithParam<SyntaxCase>
 {
 };
@@ -127,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Comments keep the count of lines.
         SyntaxCase{"AfterComments", "vs.1.1 ; version\n// a comment\n/* two\n lines */ mov r0, v0\nfoo\n", "line 5",
                    "unknown instruction"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 TEST(VertexShaderAssembler, UnreadableFileFailsWithAMessage)
 {
@@ -163,6 +170,14 @@ struct RunCase
     int r, g, b;      // what the shader draws there
     int outsideX = -1, outsideY = -1;  // a pixel the shader leaves black
 };
+
+void PrintTo(const RunCase& c, std::ostream* os)
+{
+    *os << c.name << ": " << testsupport::Quoted{c.text} << " draws " << c.r << "," << c.g << "," << c.b << " at "
+        << c.x << "," << c.y;
+    if (c.outsideX >= 0)
+        *os << ", black at " << c.outsideX << "," << c.outsideY;
+}
 
 class Shaders : public DeviceTest, public ::testing::WithParamInterface<RunCase>
 {
@@ -217,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "vs.1.1\nm3x3 r5.xyz, v0, c0\nmov r5.w, c3.w\nadd oPos, r5, c9.wwww\n"
                 "frc r0, c9\nmov oD0.xyz, r0.yzx\n",
                 32, 32, 64, 191, 0, 4, 32}),  // m3x3 has no translation: half size, centred
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 TEST_F(DeviceTest, ShaderHandlesAndTokensTheDeviceCannotRunAreRefused)
 {

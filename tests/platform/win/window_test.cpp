@@ -6,6 +6,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
 #include <vector>
 
 namespace {
@@ -30,15 +32,23 @@ void RegisterOnce(const char* name)
 
 TEST(Classes, RegistrationNeedsANameAndAProcedureAndHappensOnce)
 {
+    // A class stays registered for the process: a name of each run's own,
+    // so that the case passes again under --gtest_repeat.
+    static int run = 0;
+    const std::string name = "ClassTest" + std::to_string(++run);
+    std::string upper = name;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     EXPECT_EQ(RegisterClassExA(&wc), 0) << "no name, no procedure";
-    wc.lpszClassName = "ClassTestA";
+    wc.lpszClassName = name.c_str();
     EXPECT_EQ(RegisterClassExA(&wc), 0) << "no procedure";
     wc.lpfnWndProc = RecordingProc;
     EXPECT_NE(RegisterClassExA(&wc), 0);
     EXPECT_EQ(RegisterClassExA(&wc), 0) << "already registered";
-    wc.lpszClassName = "CLASSTESTA";
+    wc.lpszClassName = upper.c_str();
     EXPECT_EQ(RegisterClassExA(&wc), 0) << "class names ignore case";
     EXPECT_EQ(RegisterClassExA(nullptr), 0);
 }

@@ -34,7 +34,7 @@
 #include "platform/d3d/gl_work.h"
 #include "platform/d3d/texture.h"
 #include "platform/d3d/texture_format.h"
-#include "tools/context_release.h"
+#include "tools/game_release.h"
 
 namespace {
 
@@ -376,21 +376,6 @@ std::optional<Figures> LayerSide(bool small)
     return f;
 }
 
-// What the game made, released: what its close handler deletes, then what
-// it leaves to the end of the process (the table, the panel, the graphics
-// context with its cached textures), and the window.
-void CloseGame()
-{
-    CleanUp();
-    delete TrapeziObject;
-    delete GuiQuad;
-    TrapeziObject = GuiQuad = nullptr;
-    tools::ReleaseContext(Graphics);
-    Graphics = nullptr;
-    DestroyWindow(WindowHandle);
-    WindowHandle = nullptr;
-}
-
 int Child(const std::string& side, bool small)
 {
     if (!StartGame())
@@ -400,7 +385,7 @@ int Child(const std::string& side, bool small)
     const std::optional<Figures> f = side == "layer" ? LayerSide(small) : PlainSide(small);
     if (f)
         std::printf("%f %f %f %f\n", f->frameMs, f->cpuMs, f->deviceCalls, f->glCalls);
-    CloseGame();
+    tools::ReleaseGame();
     return f ? 0 : 1;
 }
 

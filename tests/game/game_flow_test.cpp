@@ -9,7 +9,7 @@
 #include "platform/win/message_box.h"
 #include "platform/win/sdl_window.h"
 #include "tests/support/temp_dir.h"
-#include "tools/context_release.h"
+#include "tools/game_release.h"
 
 #include <gtest/gtest.h>
 
@@ -63,17 +63,9 @@ protected:
 
     static void TearDownTestSuite()
     {
-        CleanUp();
         // What the game leaves to the process's end goes with the suite, so
         // that a repeated run starts the game afresh.
-        delete TrapeziObject;
-        delete GuiQuad;
-        TrapeziObject = GuiQuad = nullptr;
-        std::erase(MainEngine.Contexts, Graphics);
-        tools::ReleaseContext(Graphics);
-        Graphics = nullptr;
-        DestroyWindow(WindowHandle);
-        WindowHandle = nullptr;
+        tools::ReleaseGame();
         SetMessageBoxHook(nullptr);
         std::filesystem::current_path(previous);
         folder.reset();

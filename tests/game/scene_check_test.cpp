@@ -8,7 +8,7 @@
 #include "game_folder.h"
 #include "platform/win/message_box.h"
 #include "tests/support/temp_dir.h"
-#include "tools/context_release.h"
+#include "tools/game_release.h"
 #include "tools/game_scene.h"
 #include "tools/tds_writer.h"
 
@@ -76,21 +76,8 @@ protected:
     void TearDown() override
     {
         // An object left loaded would stand in for one the next case's file
-        // lacks, as the table did.
-        CleanUp();
-        delete TrapeziObject;
-        delete GuiQuad;
-        TrapeziObject = GuiQuad = nullptr;
-        // The game leaves its context to the process's end; a case's is
-        // dropped with the case, before its window.
-        if (Graphics != nullptr) {
-            std::erase(MainEngine.Contexts, Graphics);
-            tools::ReleaseContext(Graphics);
-        }
-        Graphics = nullptr;
-        if (WindowHandle != nullptr)
-            DestroyWindow(WindowHandle);
-        WindowHandle = nullptr;
+        // lacks, as the table did; the context and the window go too.
+        tools::ReleaseGame();
         // A start-up that fails leaves the quit message meant for its loop.
         MSG m;
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {

@@ -7,6 +7,7 @@
 #include "game/game.h"
 #include "game_folder.h"
 #include "platform/win/message_box.h"
+#include "tests/support/case_print.h"
 #include "tests/support/temp_dir.h"
 #include "tools/game_release.h"
 #include "tools/game_scene.h"
@@ -157,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"NoTable",
               [](tds::SceneFile& s) { std::erase_if(s.meshes, [](const tds::MeshData& m) { return m.name == "Trapezi"; }); },
               " has no object \"Trapezi\""}),
-    [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 // A picture that cannot be read draws white; the person at a terminal hears
 // why, as for a broken picture, and the game goes on. A folder opens as a
@@ -201,6 +202,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Picture{"FolderForWood", "wood.jpg", true, "Is a directory"},
                       Picture{"FolderForSheen", "sheen.jpg", true, "Is a directory"},
                       Picture{"FolderForInk", "ink.png", true, "Is a directory"}),
-    [](const ::testing::TestParamInfo<Picture>& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 }  // namespace

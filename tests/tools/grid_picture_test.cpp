@@ -9,6 +9,7 @@
 #include "engine/object.h"
 #include "engine/sceneloader.h"
 #include "platform/d3d/readback.h"
+#include "tests/support/case_print.h"
 
 #include <gtest/gtest.h>
 
@@ -226,6 +227,6 @@ TEST_P(GridPicture, EveryLineKeepsItsWeightAndRunsStraight)
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, GridPicture, ::testing::ValuesIn(Views),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testsupport::NameOfCase());
 
 }  // namespace

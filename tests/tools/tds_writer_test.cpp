@@ -1,3 +1,4 @@
+#include "tests/support/case_print.h"
 #include "tools/tds_writer.h"
 
 #include <gtest/gtest.h>
@@ -243,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
                        .F(0).F(0).F(0)
                        .F(0).F(50)
                        .b}),
-    [](const testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
+    testsupport::NameOfCase());
 
 TEST(SceneFileTest, NestsMaterialsAndObjectsInTheEditorBlockUnderTheMainChunk)
 {
